@@ -1,0 +1,58 @@
+// The data archive: a flat table of named records, each stored zlib-compressed,
+// optionally Blowfish-encrypted (CBC), with an MD5 digest of its original bytes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One entry of the record table, as read from the file.
+struct TCPDbEntry {
+  std::string Key;
+  uint32_t HeaderOffset = 0;
+  uint16_t Type = 0;
+  uint32_t OriginalSize = 0;
+  uint32_t StoredSize = 0;
+  double Date = 0;  // days since 30 December 1899
+  std::array<uint8_t, 16> Digest{};
+  uint16_t Encrypted = 0;
+  uint32_t IV[2] = {0, 0};
+};
+
+class TCPDb {
+ public:
+  enum TOpenMode { opUpdate, opOverwrite, opReadOnly };
+  static constexpr int kMaxKeyLength = 56;
+
+  const std::string& FileName() const { return FileName_; }
+  // Setting the name marks the archive as not yet opened.
+  void SetFileName(const std::string& name);
+  TOpenMode OpenMode = opUpdate;
+
+  // Opens the archive by OpenMode if not yet opened; a failed open is retried
+  // at the next call. Every other operation calls it first.
+  bool Open();
+  int RecordCount();
+  int RecordType(int index);           // 0 outside the table
+  std::string RecordKey(int index);    // "[invalid-record-#]" outside the table
+  int IndexOf(std::string_view key);   // case-insensitive; -1 when absent
+  const std::vector<TCPDbEntry>& Entries() { Open(); return Table_; }
+  // Length 0 or less clears the key; more than 56 bytes are cut to 56.
+  void SetKey(const uint8_t* bytes, int length);
+  int KeyLength() const { return KeyLength_; }
+  // Appends the record's original bytes to stream. Nothing is appended on failure.
+  bool ReadRecord(std::string_view key, std::vector<uint8_t>& stream);
+
+ private:
+  bool ReadTable();
+  bool CreateEmpty();
+
+  std::string FileName_;
+  bool Opened_ = false;
+  uint64_t FileSize_ = 0;
+  std::vector<TCPDbEntry> Table_;
+  uint8_t Key_[kMaxKeyLength] = {};
+  int KeyLength_ = 0;
+};
