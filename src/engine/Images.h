@@ -10,6 +10,7 @@
 
 #include "engine/CanopyTypes.h"
 #include "engine/Device.h"
+#include "engine/ImageFile.h"
 #include "engine/ImageRecord.h"
 
 class TCPDb;
@@ -80,12 +81,6 @@ class TCanopyImages : public TCanopySubscriber {
 
  private:
   std::vector<std::unique_ptr<TCanopyImage>> Items_;
-};
-
-// A 32-bit picture (0xAARRGGBB per pixel, rows top first).
-struct TBitmap32 {
-  int Width = 0, Height = 0;
-  std::vector<uint32_t> Pixels;
 };
 
 // Reads one archive record into a bitmap: an image record with its textures
