@@ -1,0 +1,113 @@
+#include "app/InputScript.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/DataFile.h"
+#include "platform/Platform.h"
+
+int KeyCodeFromName(const std::string& name) {
+  std::string n = name;
+  std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return std::tolower(c); });
+  struct Named {
+    const char* Name;
+    int Code;
+  };
+  static const Named kNames[] = {
+      {"backspace", plat::vkBack}, {"tab", plat::vkTab},      {"return", plat::vkReturn},
+      {"enter", plat::vkReturn},   {"escape", plat::vkEscape}, {"esc", plat::vkEscape},
+      {"space", plat::vkSpace},    {"pageup", plat::vkPrior},  {"pagedown", plat::vkNext},
+      {"end", plat::vkEnd},        {"home", plat::vkHome},     {"left", plat::vkLeft},
+      {"up", plat::vkUp},          {"right", plat::vkRight},   {"down", plat::vkDown},
+      {"insert", plat::vkInsert},  {"delete", plat::vkDelete}, {"shift", plat::vkShift},
+      {"control", plat::vkControl}};
+  for (const Named& k : kNames)
+    if (n == k.Name) return k.Code;
+  if (n.size() >= 2 && n[0] == 'f' && std::all_of(n.begin() + 1, n.end(), ::isdigit)) {
+    const int f = std::stoi(n.substr(1));
+    if (f >= 1 && f <= 12) return plat::vkF1 + f - 1;
+  }
+  if (n.size() == 1 && std::isalnum(static_cast<unsigned char>(n[0])))
+    return std::toupper(static_cast<unsigned char>(n[0]));
+  return -1;
+}
+
+namespace {
+TScriptCommand ParseCommand(const DataNode& node) {
+  if (!node.Children.empty()) node.Children.front().Fail("script commands are not indented");
+  TScriptCommand c;
+  c.Line = node.Line;
+  c.Tick = node.Int(0, 0);
+  const std::string& word = node.Token(1);
+  auto coords = [&] {
+    node.Expect(4, 4);
+    c.X = static_cast<int>(node.Int(2, -100000, 100000));
+    c.Y = static_cast<int>(node.Int(3, -100000, 100000));
+  };
+  if (word == "mouse") {
+    c.Type = TScriptCommand::Mouse;
+    coords();
+  } else if (word == "click") {
+    c.Type = TScriptCommand::Click;
+    coords();
+  } else if (word == "down" || word == "up" || word == "rdown" || word == "rup") {
+    node.Expect(2, 2);
+    c.Type = word == "down"    ? TScriptCommand::Down
+             : word == "up"    ? TScriptCommand::Up
+             : word == "rdown" ? TScriptCommand::RightDown
+                               : TScriptCommand::RightUp;
+  } else if (word == "key") {
+    node.Expect(3, 3);
+    c.Type = TScriptCommand::Key;
+    if (node.IsNumber(2)) {
+      c.Code = static_cast<int>(node.Int(2, 1, 255));
+    } else {
+      c.Code = KeyCodeFromName(node.Token(2));
+      if (c.Code < 0) node.Fail("unknown key \"" + node.Token(2) + "\"");
+    }
+  } else if (word == "char") {
+    node.Expect(3, 3);
+    c.Type = TScriptCommand::Char;
+    const std::string ch = plat::Utf8ToAnsi(node.Token(2));
+    if (ch.size() == 1) {
+      c.Code = static_cast<unsigned char>(ch[0]);
+    } else if (node.IsNumber(2)) {
+      c.Code = static_cast<int>(node.Int(2, 1, 255));
+    } else {
+      node.Fail("char takes one character or a character code");
+    }
+  } else if (word == "text") {
+    node.Expect(3, 3);
+    c.Type = TScriptCommand::TypeText;
+    c.Text = plat::Utf8ToAnsi(node.Token(2));
+  } else if (word == "screenshot" || word == "dump") {
+    node.Expect(3, 3);
+    c.Type = word == "dump" ? TScriptCommand::Dump : TScriptCommand::Screenshot;
+    c.Text = node.Token(2);
+  } else if (word == "quit") {
+    node.Expect(2, 2);
+    c.Type = TScriptCommand::Quit;
+  } else {
+    node.Fail("unknown command \"" + word + "\"");
+  }
+  return c;
+}
+
+TInputScript FromFile(const DataFile& file) {
+  TInputScript script;
+  for (const DataNode& node : file.Nodes) script.Commands.push_back(ParseCommand(node));
+  return script;
+}
+}  // namespace
+
+TInputScript TInputScript::Load(const std::string& path) { return FromFile(DataFile::Load(path)); }
+
+TInputScript TInputScript::Parse(const std::string& text, const std::string& name) {
+  return FromFile(DataFile::Parse(text, name));
+}
+
+std::vector<TScriptCommand> TInputScript::TakeDue(int64_t tick) {
+  std::vector<TScriptCommand> due;
+  while (Next_ < Commands.size() && Commands[Next_].Tick <= tick) due.push_back(Commands[Next_++]);
+  return due;
+}

@@ -1,0 +1,91 @@
+#include "app/LaunchOptions.h"
+
+#include <charconv>
+
+namespace {
+template <typename T>
+bool ParseNumber(const std::string& text, T& out) {
+  const char* b = text.data();
+  const char* e = text.data() + text.size();
+  auto r = std::from_chars(b, e, out);
+  return r.ec == std::errc() && r.ptr == e;
+}
+}  // namespace
+
+const char* LaunchUsage() {
+  return "Usage: grovewright [options]\n"
+         "  --fullscreen          start full screen\n"
+         "  --windowed            start in a window\n"
+         "  --headless            no window, no sound, virtual 60 Hz clock (for tests)\n"
+         "  --seed N              seed the random generator with N\n"
+         "  --ticks N             quit after N process ticks (120 per second)\n"
+         "  --home DIR            the game's folder (Data/, data/, levels/, save/)\n"
+         "  --script FILE         run an input script (one 'TICK COMMAND ARGS' a line)\n"
+         "  --play PACK LEVEL     play a level of a pack at once, as player \"Tester\"\n"
+         "  --relaxed             with --play: relaxed mode, no clock\n"
+         "  --help                this text\n";
+}
+
+bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& out, std::string& error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto need = [&](int count) {
+      if (i + count >= args.size()) {
+        error = a + " needs " + std::to_string(count) + " value(s)";
+        return false;
+      }
+      return true;
+    };
+    if (a == "--headless") {
+      out.Headless = true;
+    } else if (a == "--fullscreen") {
+      out.FullScreen = true;
+    } else if (a == "--windowed") {
+      out.Windowed = true;
+    } else if (a == "--relaxed") {
+      out.Relaxed = true;
+    } else if (a == "--help" || a == "-h") {
+      out.ShowHelp = true;
+    } else if (a == "--seed") {
+      if (!need(1)) return false;
+      uint32_t v = 0;
+      if (!ParseNumber(args[++i], v)) {
+        error = "--seed needs a whole number from 0 to 4294967295, not \"" + args[i] + "\"";
+        return false;
+      }
+      out.Seed = v;
+    } else if (a == "--ticks") {
+      if (!need(1)) return false;
+      int64_t v = 0;
+      if (!ParseNumber(args[++i], v) || v < 0) {
+        error = "--ticks needs a whole number of 0 or more, not \"" + args[i] + "\"";
+        return false;
+      }
+      out.Ticks = v;
+    } else if (a == "--home") {
+      if (!need(1)) return false;
+      out.Home = args[++i];
+    } else if (a == "--script") {
+      if (!need(1)) return false;
+      out.Script = args[++i];
+    } else if (a == "--play") {
+      if (!need(2)) return false;
+      out.Play = true;
+      out.PlayPack = args[++i];
+      int level = 0;
+      if (!ParseNumber(args[++i], level) || level < 1) {
+        error = "--play needs a level number of 1 or more, not \"" + args[i] + "\"";
+        return false;
+      }
+      out.PlayLevel = level;
+    } else {
+      error = "unknown option \"" + a + "\"";
+      return false;
+    }
+  }
+  if (out.Relaxed && !out.Play) {
+    error = "--relaxed only goes with --play";
+    return false;
+  }
+  return true;
+}

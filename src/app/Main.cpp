@@ -1,0 +1,451 @@
+#include "app/Main.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/ArchiveKey.h"
+#include "engine/Sprite.h"
+#include "engine/SpriteEngine.h"
+
+namespace {
+constexpr int kProgressMax = 69;
+}
+
+Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
+    : Platform(platform), Options(options), Canopy(&platform.GetRenderer()), Timer(platform.GetClock()) {
+  // The form's component settings.
+  Canopy.Width = 800;
+  Canopy.Height = 600;
+  Canopy.Windowed = true;
+  Canopy.VSync = true;
+  Canopy.BitDepth = bdHigh;
+  Canopy.HardwareTL = false;
+  Canopy.DepthBuffer = false;
+  Canopy.OnInitialize = [this](TCanopyDevice&, bool& success) { CanopyInitialize(success); };
+  Canopy.OnRender = [this](TCanopyDevice&) { CanopyRender(); };
+
+  Canvas.AlphaTesting = true;
+  Canvas.SetVertexCache(4096);
+  Canvas.Antialias = false;
+  Canvas.Dithering = false;
+  Canvas.SetPublisher(&Canopy);
+
+  Images.MipMappping = false;
+  Images.OnCPDbLoad = [this](TCanopyImages&, const std::string& key, int, bool& accept, std::string& name,
+                             TCanopyQuality& quality, TAlphaLevel& alpha) {
+    ImagesCPDbLoad(key, accept, name, quality, alpha);
+  };
+  Images.SetPublisher(&Canopy);
+  ImagesParticles.MipMappping = false;
+  ImagesParticles.SetPublisher(&Canopy);
+  Fonts.Canvas = &Canvas;
+  Fonts.OnCPDbLoad = [this](TCanopyFonts&, const std::string&, int, bool&, std::string&) { FontsCPDbLoad(); };
+  Fonts.SetPublisher(&Canopy);
+
+  Timer.SetSpeed(120.0);
+  Timer.SetMaxFPS(500);
+  Timer.Enabled = false;
+  Timer.OnTimer = [this] { TimerTimer(); };
+  Timer.OnProcess = [this] {
+    if (Options.Ticks >= 0 && TotalTicks >= Options.Ticks) {
+      Close();
+      return;
+    }
+    TimerProcess();
+    ++TotalTicks;
+    if (Options.Ticks >= 0 && TotalTicks >= Options.Ticks) Close();
+  };
+
+  aKeyboard.Foreground = true;
+  aMouse.SetForeground(true);
+  aMouse.SetBufferSize(256);
+  aMouse.SetExclusive(false);
+  aMouse.ClearOnUpdate = true;
+
+  CPDb1.OpenMode = TCPDb::opReadOnly;
+  CPDb2.OpenMode = TCPDb::opReadOnly;
+  CanopyScreener1.FileName = "screen.jpg";
+  CanopyScreener1.AutoInc = true;
+  CanopyScreener1.Source = &platform.GetRenderer();
+  ImageIndexes.fill(-1);
+}
+
+Tmain::~Tmain() {
+  if (Created_) FormDestroy();
+}
+
+int Tmain::CentreOffset(int inner, int outer) { return outer / 2 - inner / 2; }
+
+std::string Tmain::ProgramPath(const std::string& relative) const {
+  if (Options.Home.empty()) return relative;
+  return (std::filesystem::path(Options.Home) / relative).string();
+}
+
+void Tmain::ShowError(const std::string& text) { Platform.MessageBox("Grovewright", text, true); }
+
+void Tmain::FatalError(const std::string& text) {
+  // The device is shut down: nothing more can be drawn. Rather than leave a
+  // dead window on screen, tell the player what happened and close.
+  if (!text.empty()) ShowError(text);
+  if (Canopy.Initialized()) Canopy.Finalize();
+  DeviceDead_ = true;
+  ExitCode = 1;
+  Close();
+}
+
+void Tmain::AdvanceProgress() {
+  if (Progress_ < 0) return;
+  if (Progress_ < kProgressMax) ++Progress_;
+  DrawProgress();
+}
+
+// The start-up panel is drawn in the main window itself before the first frame:
+// a 348 x 290 panel centred on the picture with a 257 x 32 progress bar at
+// (50, 247) inside it, lime on green, out of 69 steps.
+void Tmain::DrawProgress() {
+  if (Platform.Headless()) return;  // nobody looks; keep headless start-up fast
+  plat::Renderer& r = Platform.GetRenderer();
+  r.SetClip(nullptr);
+  r.Clear(0xFF000000);
+  auto rect = [&](float l, float t, float w, float h, uint32_t top, uint32_t bottom) {
+    plat::Vertex v[4] = {{l, t, top, 0, 0}, {l + w, t, top, 0, 0}, {l + w, t + h, bottom, 0, 0},
+                         {l, t + h, bottom, 0, 0}};
+    const int idx[6] = {0, 1, 3, 1, 2, 3};
+    r.DrawTriangles(0, v, 4, idx, 6, 1284);
+  };
+  const float left = static_cast<float>(CentreOffset(348, 800));
+  const float top = static_cast<float>(CentreOffset(290, 600));
+  rect(left - 4, top - 4, 356, 298, 0xFF1A3D5C, 0xFF0E2436);  // wooden rim (dark brown, blue in low byte)
+  rect(left, top, 348, 290, 0xFF1F4A1B, 0xFF0C2209);          // deep green panel
+  // A few soft glows, the grove's fireflies.
+  for (int i = 0; i < 7; ++i) {
+    const float x = left + 40 + i * 44.f, y = top + 60 + (i % 3) * 50.f;
+    rect(x, y, 6, 6, 0x9966FFCC, 0x4433AA88);
+  }
+  rect(left + 50, top + 247, 257, 32, 0xFF003300, 0xFF004400);  // bar background, green
+  const float filled = 257.f * (Progress_ < 0 ? 0 : Progress_) / kProgressMax;
+  rect(left + 50, top + 247, filled, 32, 0xFF00FF00, 0xFF00C000);  // lime
+  r.Present();
+}
+
+bool Tmain::LoadMapPoints(std::string& error) {
+  const std::string path = ProgramPath("data/mappoints.map");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "Cannot read the map points file " + path + ".";
+    return false;
+  }
+  // 8-byte records into points 1, 2, ...; records past the 110th are ignored
+  // rather than written beyond the table.
+  for (int k = 1; k <= 110; ++k) {
+    unsigned char rec[8];
+    if (!in.read(reinterpret_cast<char*>(rec), 8)) {
+      if (in.gcount() != 0) {
+        error = "The map points file " + path + " is cut short.";
+        return false;
+      }
+      break;
+    }
+    auto le = [&](int o) {
+      return static_cast<int32_t>(static_cast<uint32_t>(rec[o]) | (static_cast<uint32_t>(rec[o + 1]) << 8) |
+                                  (static_cast<uint32_t>(rec[o + 2]) << 16) |
+                                  (static_cast<uint32_t>(rec[o + 3]) << 24));
+    };
+    MapPoints[k] = {le(0), le(4)};
+  }
+  return true;
+}
+
+bool Tmain::FormCreate() {
+  Created_ = true;
+  // 1.
+  RenderReady = false;
+  ScreenTicks = IdleCheckTicks = BreakSoundThrottle = SortTicks = 0;
+  // 2-3. The start panel, drawn in the main window.
+  Progress_ = 0;
+  if (!Platform.Headless()) Platform.ShowWindow();
+  DrawProgress();
+  AdvanceProgress();
+  // 4.
+  std::string error;
+  if (!LoadMapPoints(error)) {
+    ShowError(error);
+    ExitCode = 1;
+    return false;
+  }
+  // 5-8.
+  FadeLevel = 255.0;
+  Canopy.Width = 800;
+  Canopy.Height = 600;
+  StartDelay = 120;
+  LevelPacks.clear();
+  RelaxedMode = false;
+  // 9. Centre the window on the desktop.
+  int desktopW = 0, desktopH = 0;
+  Platform.DesktopSize(desktopW, desktopH);
+  Platform.SetWindowPosition(CentreOffset(800, desktopW), CentreOffset(600, desktopH));
+  // 10-11.
+  CPDb1.SetFileName(ProgramPath("Data/GameData.CPDB"));
+  CPDb2.SetFileName(ProgramPath("Data/GameDataParticles.CPDB"));
+  ApplyGameArchiveKey(CPDb1, CPDb2);
+  // 12. One random generator, seeded once.
+  if (Options.Seed) {
+    Random.Seed(*Options.Seed);
+  } else {
+    Random.Seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                      std::chrono::system_clock::now().time_since_epoch().count()));
+  }
+  // 13.
+  AdvanceProgress();
+  // 14. The sound manager, its music and samples: added with the sound layer.
+  // 15-16.
+  AdvanceProgress();
+  RenderReady = false;
+  // 17.
+  if (!Canopy.Initialize()) {
+    if (Progress_ >= 0 && DeviceDead_) {
+      // CanopyInitialize failed to load data: it has ended the program already.
+      Platform.HideWindow();
+      return false;
+    }
+    Platform.HideWindow();
+    FatalError("Device initialization error !");
+    return false;
+  }
+  // 18.
+  SpriteEngine().Canvas = &Canvas;
+  SpriteEngine().Images = &Images;
+  // 19-20.
+  AdvanceProgress();
+  LoadImageIndexes();
+  // 21. The player's LoadConfig: added with the player profiles.
+  // 22-25.
+  Progress_ = -1;
+  Timer.Enabled = true;
+  DebugOverlay = GamePaused = DialogOpen = HintShown = false;
+  if (Options.FullScreen) Platform.SetFullScreen(true);
+  if (!Options.Script.empty()) {
+    try {
+      Script_ = std::make_unique<TInputScript>(TInputScript::Load(Options.Script));
+    } catch (const std::exception& ex) {
+      std::fprintf(stderr, "grovewright: %s\n", ex.what());
+      ExitCode = 2;
+      return false;
+    }
+  }
+  ShowSplash();
+  return true;
+}
+
+void Tmain::CanopyInitialize(bool& success) {
+  // Each step runs only if the previous one succeeded; a failure ends the
+  // program without a message box (a line on standard error says why).
+  auto fail = [&](const std::string& what) {
+    std::fprintf(stderr, "grovewright: cannot load %s\n", what.c_str());
+    DrawProgress();
+    success = false;
+    DeviceDead_ = true;
+    ExitCode = 1;
+  };
+  AdvanceProgress();
+  if (!Fonts.LoadFromCPDb(CPDb1)) return fail("the fonts from " + CPDb1.FileName());
+  AdvanceProgress();
+  if (!Images.LoadFromCPDb(CPDb1)) return fail("the images from " + CPDb1.FileName());
+  AdvanceProgress();
+  if (!ImagesParticles.LoadFromCPDb(CPDb2)) return fail("the particle images from " + CPDb2.FileName());
+  AdvanceProgress();
+  // The GUI layout (data/interface.gui) loads here once the GUI exists.
+  success = true;
+}
+
+void Tmain::ImagesCPDbLoad(const std::string&, bool&, std::string& name, TCanopyQuality& quality,
+                           TAlphaLevel& alphaLevel) {
+  AdvanceProgress();
+  static const char* const kOpaqueMedium[] = {"kestrava.image", "hiscore.image", "mapa-correto.image",
+                                              "dwatch.image",   "open-box.image", "abertura.image",
+                                              "zeradojogo.image"};
+  for (const char* n : kOpaqueMedium) {
+    if (name == n) {
+      quality = aqMedium;
+      alphaLevel = alNone;
+      return;
+    }
+  }
+  if (name == "open1-1.image" || name == "open1-2.image") {
+    quality = aqHigh;
+    alphaLevel = alNone;
+    return;
+  }
+  quality = aqMedium;
+  alphaLevel = alFull;
+}
+
+void Tmain::FontsCPDbLoad() { AdvanceProgress(); }
+
+void Tmain::LoadImageIndexes() {
+  static const char* const kNames[ciCount] = {
+      "notyouclickhere.image", "mouse.image",       "level-complete.image", "tab-selection.image",
+      "hint.image",            "icons.image",       "particles-arvanels.image", "cipo.image",
+      "gui-tree.image",        "gui-fogo.image",    "gui-gota.image",       "gui-montanha.image",
+      "marcador-final.image"};
+  for (int i = 0; i < ciCount; ++i) ImageIndexes[i] = Images.IndexOf(kNames[i]);
+}
+
+void Tmain::FormDestroy() {
+  if (Destroyed_) return;
+  Destroyed_ = true;
+  // The sound manager shuts down first (added with the sound layer); then the
+  // singletons, then the device.
+  LevelPacks.clear();
+  FreeSpriteEngine();
+  if (Canopy.Initialized()) Canopy.Finalize();
+}
+
+TSpriteEngine& Tmain::SpriteEngine() {
+  if (!SpriteEngine_) {
+    SpriteEngine_ = std::make_unique<TSpriteEngine>();
+    SpriteEngine_->Game = this;
+  }
+  return *SpriteEngine_;
+}
+
+void Tmain::FreeSpriteEngine() {
+  MenuFoliage = nullptr;
+  CreditsSprites.fill(nullptr);
+  SpriteEngine_.reset();
+}
+
+int Tmain::Run() {
+  while (!Closing_) RunFrame();
+  return ExitCode;
+}
+
+void Tmain::RunFrame() {
+  if (Platform.Headless()) {
+    if (auto* clock = dynamic_cast<plat::VirtualClock*>(&Platform.GetClock())) clock->AdvanceFrame();
+  }
+  if (PendingRelease_) {
+    plat::Event up;
+    up.Type = plat::EventType::MouseUp;
+    up.Button = 0;
+    up.X = ScriptX_;
+    up.Y = ScriptY_;
+    Platform.InjectEvent(up);
+    PendingRelease_ = false;
+  }
+  RunScriptCommands();
+  plat::Event e;
+  while (!Closing_ && Platform.PollEvent(e)) DispatchEvent(e);
+  if (Closing_) return;
+  Timer.Idle();
+}
+
+void Tmain::DispatchEvent(const plat::Event& e) {
+  switch (e.Type) {
+    case plat::EventType::Quit:
+      Close();
+      break;
+    case plat::EventType::KeyDown:
+      aKeyboard.DeviceKey(e.Key, true);
+      FormKeyDown(e.Key);
+      break;
+    case plat::EventType::KeyUp:
+      aKeyboard.DeviceKey(e.Key, false);
+      break;
+    case plat::EventType::KeyChar:
+      FormKeyPress(e.Char);
+      break;
+    case plat::EventType::MouseDown:
+    case plat::EventType::MouseUp:
+      aMouse.DeviceMotion(e.X - LastMouseX_, e.Y - LastMouseY_);
+      LastMouseX_ = e.X;
+      LastMouseY_ = e.Y;
+      aMouse.DeviceButton(e.Button, e.Type == plat::EventType::MouseDown);
+      break;
+    case plat::EventType::MouseMove:
+      aMouse.DeviceMotion(e.X - LastMouseX_, e.Y - LastMouseY_);
+      LastMouseX_ = e.X;
+      LastMouseY_ = e.Y;
+      break;
+    case plat::EventType::FocusLost:
+    case plat::EventType::FocusGained: {
+      const bool focused = e.Type == plat::EventType::FocusGained;
+      aKeyboard.DeviceFocus(focused);
+      aMouse.DeviceFocus(focused);
+      break;
+    }
+  }
+}
+
+void Tmain::RunScriptCommands() {
+  if (!Script_) return;
+  for (const TScriptCommand& c : Script_->TakeDue(TotalTicks)) {
+    plat::Event e;
+    switch (c.Type) {
+      case TScriptCommand::Mouse:
+        e.Type = plat::EventType::MouseMove;
+        e.X = c.X;
+        e.Y = c.Y;
+        Platform.InjectEvent(e);
+        ScriptX_ = c.X;  // where the next down/up lands
+        ScriptY_ = c.Y;
+        break;
+      case TScriptCommand::Click:
+        e.Type = plat::EventType::MouseMove;
+        e.X = c.X;
+        e.Y = c.Y;
+        Platform.InjectEvent(e);
+        e.Type = plat::EventType::MouseDown;
+        Platform.InjectEvent(e);
+        ScriptX_ = c.X;
+        ScriptY_ = c.Y;
+        PendingRelease_ = true;
+        break;
+      case TScriptCommand::Down:
+      case TScriptCommand::Up:
+      case TScriptCommand::RightDown:
+      case TScriptCommand::RightUp: {
+        e.Type = (c.Type == TScriptCommand::Down || c.Type == TScriptCommand::RightDown)
+                     ? plat::EventType::MouseDown
+                     : plat::EventType::MouseUp;
+        e.Button = (c.Type == TScriptCommand::RightDown || c.Type == TScriptCommand::RightUp) ? 1 : 0;
+        e.X = ScriptX_;
+        e.Y = ScriptY_;
+        Platform.InjectEvent(e);
+        break;
+      }
+      case TScriptCommand::Key:
+        e.Type = plat::EventType::KeyDown;
+        e.Key = c.Code;
+        Platform.InjectEvent(e);
+        e.Type = plat::EventType::KeyUp;
+        Platform.InjectEvent(e);
+        break;
+      case TScriptCommand::Char:
+        e.Type = plat::EventType::KeyChar;
+        e.Char = static_cast<unsigned char>(c.Code);
+        Platform.InjectEvent(e);
+        break;
+      case TScriptCommand::TypeText:
+        for (char ch : c.Text) {
+          e.Type = plat::EventType::KeyChar;
+          e.Char = static_cast<unsigned char>(ch);
+          Platform.InjectEvent(e);
+        }
+        break;
+      case TScriptCommand::Screenshot:
+        if (!CanopyScreener1.CaptureTo(c.Text))
+          std::fprintf(stderr, "grovewright: cannot save the screenshot %s\n", c.Text.c_str());
+        break;
+      case TScriptCommand::Dump:
+        if (!WriteDump(c.Text)) std::fprintf(stderr, "grovewright: cannot write the dump %s\n", c.Text.c_str());
+        break;
+      case TScriptCommand::Quit:
+        Close();
+        break;
+    }
+  }
+}

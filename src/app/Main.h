@@ -1,0 +1,163 @@
+// The game object: owns every engine component and the game-wide objects, runs
+// start-up and shut-down, and drives the fixed-rate loop through the screen
+// state. Tests build one with a headless platform; nothing here is global.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/InputScript.h"
+#include "app/LaunchOptions.h"
+#include "app/Random.h"
+#include "app/ScreenState.h"
+#include "engine/CPDb.h"
+#include "engine/Canvas.h"
+#include "engine/Device.h"
+#include "engine/Fonts.h"
+#include "engine/Images.h"
+#include "engine/Input.h"
+#include "engine/Screener.h"
+#include "engine/Timer.h"
+#include "platform/Platform.h"
+
+class TSprite;
+class TSpriteEngine;
+
+// Indices of the image-index cache, in the order they are looked up.
+enum TCachedImage {
+  ciNotYouClickHere, ciMouse, ciLevelComplete, ciTabSelection, ciHint, ciIcons, ciParticlesArvanels,
+  ciCipo, ciGuiTree, ciGuiFogo, ciGuiGota, ciGuiMontanha, ciMarcadorFinal, ciCount
+};
+
+struct TMapPoint {
+  int32_t X = 0, Y = 0;
+};
+
+class Tmain {
+ public:
+  Tmain(plat::Platform& platform, const TLaunchOptions& options);
+  ~Tmain();
+  Tmain(const Tmain&) = delete;
+  Tmain& operator=(const Tmain&) = delete;
+
+  // Start-up. False when the program must end (ExitCode says how).
+  bool FormCreate();
+  // Shut-down; also run by the destructor if start-up succeeded.
+  void FormDestroy();
+  // The message loop: events, then one timer frame, until the window closes.
+  int Run();
+  // One pass of the loop (tests step the game with it).
+  void RunFrame();
+  void Close() { Closing_ = true; }
+  bool Closing() const { return Closing_; }
+  int ExitCode = 0;
+
+  // Event handlers.
+  void CanopyInitialize(bool& success);
+  void ImagesCPDbLoad(const std::string& key, bool& accept, std::string& name, TCanopyQuality& quality,
+                      TAlphaLevel& alphaLevel);
+  void FontsCPDbLoad();
+  void TimerTimer();
+  void TimerProcess();
+  void CanopyRender();
+  void FormKeyDown(int key);
+  void FormKeyPress(unsigned char ch);
+  void LoadImageIndexes();
+  bool LoadMapPoints(std::string& error);
+
+  // Screens.
+  void ShowSplash();
+  void ShowMainMenu();
+  void ClearMainMenu();
+  static int CentreOffset(int inner, int outer);
+
+  // The program's folder joined with a relative path ("data/interface.gui").
+  std::string ProgramPath(const std::string& relative) const;
+  // An error the player must see: a message box, or standard error when headless.
+  void ShowError(const std::string& text);
+  // Ends drawing for good after a fatal error; the message is shown and the
+  // program closes.
+  void FatalError(const std::string& text);
+
+  // Automation.
+  void RunScriptCommands();
+  std::string DumpState();
+  bool WriteDump(const std::string& path);
+
+  // Singletons: created on first use; freeing clears the reference so the next
+  // use creates a fresh one.
+  TSpriteEngine& SpriteEngine();
+  void FreeSpriteEngine();
+  bool HasSpriteEngine() const { return SpriteEngine_ != nullptr; }
+
+  plat::Platform& Platform;
+  TLaunchOptions Options;
+
+  // Engine components.
+  TCanopyDevice Canopy;
+  TCanopyCanvas Canvas;
+  TCanopyTimer Timer;
+  TCanopyImages Images;
+  TCanopyImages ImagesParticles;
+  TCanopyFonts Fonts;
+  TCanopyKeyboard aKeyboard;
+  TCanopyMouse aMouse;
+  TCPDb CPDb1;
+  TCPDb CPDb2;
+  TCanopyScreener CanopyScreener1;
+  TRandom Random;
+
+  // Game-wide state.
+  uint8_t ScreenState = ssSplash;
+  bool GamePaused = false;
+  bool DialogOpen = false;
+  bool HintShown = false;
+  bool DebugOverlay = false;
+  int32_t MouseX = 0, MouseY = 0;
+  std::array<int, ciCount> ImageIndexes{};
+  std::vector<std::string> LevelPacks;
+
+  bool RenderReady = false;
+  int32_t ScreenTicks = 0;
+  int32_t IdleCheckTicks = 0;
+  int32_t BreakSoundThrottle = 0;
+  int32_t StartDelay = 0;
+  int32_t SortTicks = 0;
+  std::array<TMapPoint, 111> MapPoints{};  // index 1..110
+  double FadeLevel = 0;
+  bool RelaxedMode = false;
+  std::string CurrentMusic;
+  bool SkipTally = false;
+  bool CreditsRunning = false;
+  bool MapArrived = false;
+  bool LevelStartRequested = false;
+  bool GameOverClickable = false;
+  bool HiscoresClickable = false;
+  TSprite* MenuFoliage = nullptr;
+  std::array<TSprite*, 2> CreditsSprites{};
+
+  // Process ticks run since start-up (the input script's clock).
+  int64_t TotalTicks = 0;
+  // Frames rendered since start-up.
+  int64_t TotalFrames = 0;
+
+ private:
+  void DispatchEvent(const plat::Event& e);
+  void AdvanceProgress();
+  void DrawProgress();
+  bool Click();
+
+  std::unique_ptr<TSpriteEngine> SpriteEngine_;
+  std::unique_ptr<TInputScript> Script_;
+  bool Closing_ = false;
+  bool Created_ = false;
+  bool Destroyed_ = false;
+  bool DeviceDead_ = false;
+  int Progress_ = -1;  // start-up progress; -1 when the start panel is gone
+  bool PendingRelease_ = false;
+  int LastMouseX_ = 0, LastMouseY_ = 0;  // the last position the window reported
+  int ScriptX_ = 0, ScriptY_ = 0;        // the input script's cursor
+};

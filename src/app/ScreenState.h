@@ -1,0 +1,21 @@
+// The current screen: one byte that both the tick and the frame branch on.
+#pragma once
+
+#include <cstdint>
+
+enum TScreenState : uint8_t {
+  ssSplash = 0,
+  ssMainMenu = 1,
+  ssPlaying = 2,
+  ssUnused = 3,  // never entered
+  ssEditor = 4,
+  ssEditorTest = 5,
+  ssEndCredits = 6,
+  ssStory = 7,
+  ssMap = 8,
+  ssGameOver = 9,
+  ssHiscores = 10,
+  ssEnding = 11
+};
+
+const char* ScreenStateName(uint8_t state);

@@ -1,0 +1,51 @@
+// Grovewright: program entry.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/LaunchOptions.h"
+#include "app/Main.h"
+#include "platform/Platform.h"
+
+namespace {
+std::string ExecutableFolder(const char* argv0) {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) exe = std::filesystem::absolute(argv0, ec);
+  return exe.parent_path().string();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  TLaunchOptions options;
+  std::string error;
+  if (!ParseLaunchOptions(args, options, error)) {
+    std::fprintf(stderr, "grovewright: %s\n%s", error.c_str(), LaunchUsage());
+    return 2;
+  }
+  if (options.ShowHelp) {
+    std::printf("%s", LaunchUsage());
+    return 0;
+  }
+  if (options.Home.empty()) options.Home = ExecutableFolder(argv[0]);
+
+  plat::PlatformOptions platformOptions;
+  platformOptions.Headless = options.Headless;
+  platformOptions.FullScreen = false;  // the saved option or --fullscreen switch it after start-up
+  std::unique_ptr<plat::Platform> platform = plat::Platform::Create(platformOptions, error);
+  if (!platform) {
+    std::fprintf(stderr, "grovewright: cannot open the game window: %s\n", error.c_str());
+    return 1;
+  }
+  int code = 0;
+  {
+    Tmain game(*platform, options);
+    if (game.FormCreate())
+      code = game.Run();
+    else
+      code = game.ExitCode ? game.ExitCode : 1;
+  }
+  return code;
+}

@@ -1,0 +1,288 @@
+// The SDL2 implementation of the platform layer: window, events, clock,
+// message boxes and clipboard. The render back end is in SdlRenderer.cpp.
+#include <SDL.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "platform/Platform.h"
+#include "platform/SdlRenderer.h"
+
+namespace plat {
+namespace {
+
+int VirtualKeyFromSdl(SDL_Keycode k) {
+  if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
+  if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
+  if (k >= SDLK_F1 && k <= SDLK_F12) return vkF1 + (k - SDLK_F1);
+  if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return 97 + (k - SDLK_KP_1);
+  switch (k) {
+    case SDLK_KP_0: return 96;
+    case SDLK_BACKSPACE: return vkBack;
+    case SDLK_TAB: return vkTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return vkReturn;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return vkShift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return vkControl;
+    case SDLK_LALT:
+    case SDLK_RALT: return vkMenu;
+    case SDLK_PAUSE: return vkPause;
+    case SDLK_ESCAPE: return vkEscape;
+    case SDLK_SPACE: return vkSpace;
+    case SDLK_PAGEUP: return vkPrior;
+    case SDLK_PAGEDOWN: return vkNext;
+    case SDLK_END: return vkEnd;
+    case SDLK_HOME: return vkHome;
+    case SDLK_LEFT: return vkLeft;
+    case SDLK_UP: return vkUp;
+    case SDLK_RIGHT: return vkRight;
+    case SDLK_DOWN: return vkDown;
+    case SDLK_INSERT: return vkInsert;
+    case SDLK_DELETE: return vkDelete;
+    case SDLK_MINUS: return 189;
+    case SDLK_PERIOD: return 190;
+    case SDLK_COMMA: return 188;
+    default: return 0;
+  }
+}
+
+int ButtonFromSdl(uint8_t b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    case SDL_BUTTON_X1: return 3;
+    case SDL_BUTTON_X2: return 4;
+    default: return -1;
+  }
+}
+
+class SdlPlatform final : public Platform {
+ public:
+  ~SdlPlatform() override {
+    Renderer_.reset();
+    if (Window_) SDL_DestroyWindow(Window_);
+    SDL_QuitSubSystem(Subsystems_);
+  }
+
+  bool Init(const PlatformOptions& options, std::string& error) {
+    Options_ = options;
+    if (options.Headless) {
+      // No window and no audio device: a software renderer into an off-screen
+      // picture and a virtual clock.
+      Subsystems_ = SDL_INIT_TIMER;
+      if (SDL_InitSubSystem(Subsystems_) != 0) {
+        error = SDL_GetError();
+        return false;
+      }
+      Renderer_ = CreateSdlRenderer(nullptr, options.Width, options.Height, false, error);
+      return Renderer_ != nullptr;
+    }
+    Subsystems_ = SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS;
+    if (SDL_InitSubSystem(Subsystems_) != 0) {
+      error = SDL_GetError();
+      return false;
+    }
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (options.FullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    Window_ = SDL_CreateWindow(options.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               options.Width, options.Height, flags);
+    if (!Window_) {
+      error = SDL_GetError();
+      return false;
+    }
+    SDL_SetWindowMinimumSize(Window_, options.Width / 2, options.Height / 2);
+    Renderer_ = CreateSdlRenderer(Window_, options.Width, options.Height, options.VSync, error);
+    if (!Renderer_) return false;
+    FullScreen_ = options.FullScreen;
+    SDL_StartTextInput();
+    return true;
+  }
+
+  bool Headless() const override { return Options_.Headless; }
+  Clock& GetClock() override {
+    if (Options_.Headless) return Virtual_;
+    return System_;
+  }
+  Renderer& GetRenderer() override { return *Renderer_; }
+
+  void ShowWindow() override {
+    if (Window_) SDL_ShowWindow(Window_);
+  }
+  void HideWindow() override {
+    if (Window_) SDL_HideWindow(Window_);
+  }
+  void SetFullScreen(bool fullScreen) override {
+    FullScreen_ = fullScreen;
+    if (Window_) SDL_SetWindowFullscreen(Window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+  bool FullScreen() const override { return FullScreen_; }
+  void SetWindowPosition(int left, int top) override {
+    if (!Window_ || FullScreen_) return;
+    // The requested position is the client area's; keep the title bar on screen.
+    int borderTop = 0;
+    SDL_GetWindowBordersSize(Window_, &borderTop, nullptr, nullptr, nullptr);
+    SDL_SetWindowPosition(Window_, left, top < borderTop ? borderTop : top);
+  }
+  void DesktopSize(int& w, int& h) override {
+    SDL_DisplayMode mode;
+    if (Window_ && SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(Window_), &mode) == 0) {
+      w = mode.w;
+      h = mode.h;
+    } else {
+      w = Options_.Width;
+      h = Options_.Height;
+    }
+  }
+  void SetSystemCursorVisible(bool visible) override {
+    if (Window_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  }
+  void CursorPosition(int& x, int& y) override {
+    x = CursorX_;
+    y = CursorY_;
+  }
+
+  bool PollEvent(Event& e) override {
+    if (Window_) {
+      SDL_Event ev;
+      while (SDL_PollEvent(&ev)) Translate(ev);
+    }
+    if (Queue_.empty()) return false;
+    e = Queue_.front();
+    Queue_.pop_front();
+    if (e.Type == EventType::MouseMove || e.Type == EventType::MouseDown || e.Type == EventType::MouseUp) {
+      CursorX_ = e.X;
+      CursorY_ = e.Y;
+    }
+    return true;
+  }
+
+  void InjectEvent(const Event& e) override { Queue_.push_back(e); }
+
+  void MessageBox(const std::string& title, const std::string& text, bool error) override {
+    if (Options_.Headless || !Window_) {
+      std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+      return;
+    }
+    SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, title.c_str(),
+                             AnsiToUtf8(text).c_str(), Window_);
+  }
+
+  std::string ClipboardText() override {
+    if (!Window_) return HeadlessClipboard_;
+    char* text = SDL_GetClipboardText();
+    std::string out = text ? Utf8ToAnsi(text) : std::string();
+    SDL_free(text);
+    return out;
+  }
+  void SetClipboardText(const std::string& text) override {
+    if (!Window_) {
+      HeadlessClipboard_ = text;
+      return;
+    }
+    SDL_SetClipboardText(AnsiToUtf8(text).c_str());
+  }
+
+ private:
+  // Window pixels to game pixels through the letterbox.
+  void ToGame(int wx, int wy, int& gx, int& gy) {
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(Window_, &ww, &wh);
+    SDL_Rect r = LetterboxRect(ww, wh, Options_.Width, Options_.Height);
+    if (r.w <= 0 || r.h <= 0) {
+      gx = wx;
+      gy = wy;
+      return;
+    }
+    gx = static_cast<int>(static_cast<int64_t>(wx - r.x) * Options_.Width / r.w);
+    gy = static_cast<int>(static_cast<int64_t>(wy - r.y) * Options_.Height / r.h);
+  }
+
+  void Push(const Event& e) { Queue_.push_back(e); }
+
+  void Translate(const SDL_Event& ev) {
+    Event e;
+    switch (ev.type) {
+      case SDL_QUIT:
+        e.Type = EventType::Quit;
+        Push(e);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const int vk = VirtualKeyFromSdl(ev.key.keysym.sym);
+        if (vk == 0) break;
+        e.Type = ev.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
+        e.Key = vk;
+        Push(e);
+        // Keys that type a control character, as the window system reports them.
+        if (ev.type == SDL_KEYDOWN &&
+            (vk == vkBack || vk == vkTab || vk == vkReturn || vk == vkEscape)) {
+          Event c;
+          c.Type = EventType::KeyChar;
+          c.Char = static_cast<unsigned char>(vk);
+          Push(c);
+        }
+        break;
+      }
+      case SDL_TEXTINPUT: {
+        for (char ch : Utf8ToAnsi(ev.text.text)) {
+          Event c;
+          c.Type = EventType::KeyChar;
+          c.Char = static_cast<unsigned char>(ch);
+          Push(c);
+        }
+        break;
+      }
+      case SDL_MOUSEMOTION:
+        e.Type = EventType::MouseMove;
+        ToGame(ev.motion.x, ev.motion.y, e.X, e.Y);
+        Push(e);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        const int b = ButtonFromSdl(ev.button.button);
+        if (b < 0) break;
+        e.Type = ev.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
+        e.Button = b;
+        ToGame(ev.button.x, ev.button.y, e.X, e.Y);
+        Push(e);
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          e.Type = EventType::FocusLost;
+          Push(e);
+        } else if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+          e.Type = EventType::FocusGained;
+          Push(e);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  PlatformOptions Options_;
+  Uint32 Subsystems_ = 0;
+  SDL_Window* Window_ = nullptr;
+  std::unique_ptr<Renderer> Renderer_;
+  SystemClock System_;
+  VirtualClock Virtual_;
+  std::deque<Event> Queue_;
+  bool FullScreen_ = false;
+  int CursorX_ = 0, CursorY_ = 0;
+  std::string HeadlessClipboard_;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> Platform::Create(const PlatformOptions& options, std::string& error) {
+  auto platform = std::make_unique<SdlPlatform>();
+  if (!platform->Init(options, error)) return nullptr;
+  return platform;
+}
+
+}  // namespace plat

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "app/InputScript.h"
+#include "app/LaunchOptions.h"
+#include "engine/DataFile.h"
+
+namespace {
+
+TEST(InputScript, ParsesEveryCommand) {
+  TInputScript s = TInputScript::Parse(
+      "# a comment\n"
+      "0 mouse 400 300\n"
+      "2 down\n"
+      "4 up\n"
+      "10 click 225 405\n"
+      "12 key 27\n"
+      "12 key F12\n"
+      "14 char p\n"
+      "14 char \"#\"\n"
+      "16 text \"Ann Lee\"\n"
+      "20 screenshot shot.png\n"
+      "20 dump state.json\n"
+      "30 quit\n",
+      "s.txt");
+  ASSERT_EQ(s.Commands.size(), 12u);
+  EXPECT_EQ(s.Commands[0].Type, TScriptCommand::Mouse);
+  EXPECT_EQ(s.Commands[0].X, 400);
+  EXPECT_EQ(s.Commands[3].Type, TScriptCommand::Click);
+  EXPECT_EQ(s.Commands[4].Code, 27);
+  EXPECT_EQ(s.Commands[5].Code, 123);
+  EXPECT_EQ(s.Commands[6].Code, 'p');
+  EXPECT_EQ(s.Commands[7].Code, '#');
+  EXPECT_EQ(s.Commands[8].Text, "Ann Lee");
+  EXPECT_EQ(s.Commands[9].Text, "shot.png");
+  EXPECT_EQ(s.Commands[11].Type, TScriptCommand::Quit);
+  EXPECT_EQ(s.Commands[11].Line, 13);
+}
+
+TEST(InputScript, TakesCommandsOnceWhenTheirTickIsReached) {
+  TInputScript s = TInputScript::Parse("0 down\n5 up\n5 mouse 1 2\n9 quit\n", "s");
+  EXPECT_EQ(s.TakeDue(0).size(), 1u);
+  EXPECT_EQ(s.TakeDue(4).size(), 0u);
+  EXPECT_EQ(s.TakeDue(8).size(), 2u);  // the first frame past tick 5
+  EXPECT_FALSE(s.Finished());
+  EXPECT_EQ(s.TakeDue(100).size(), 1u);
+  EXPECT_TRUE(s.Finished());
+}
+
+TEST(InputScript, MalformedLinesNameFileAndLine) {
+  auto error = [](const std::string& text) {
+    try {
+      TInputScript::Parse(text, "bad.txt");
+    } catch (const DataError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(error("0 down\nten up\n"), "bad.txt:2: \"ten\" is not a number");
+  EXPECT_EQ(error("0 jump\n"), "bad.txt:1: unknown command \"jump\"");
+  EXPECT_EQ(error("0 click 5\n"), "bad.txt:1: \"click\" takes 3 value(s)");
+  EXPECT_EQ(error("0 key Hyper\n"), "bad.txt:1: unknown key \"Hyper\"");
+  EXPECT_EQ(error("-1 down\n"), "bad.txt:1: \"-1\" is out of range 0..9223372036854775807");
+  EXPECT_EQ(error("0 text \"open\n"), "bad.txt:1: unbalanced quote");
+  EXPECT_EQ(error("0 down\n  1 up\n"), "bad.txt:2: script commands are not indented");
+  EXPECT_EQ(error("0 char ab\n"), "bad.txt:1: char takes one character or a character code");
+}
+
+TEST(LaunchOptions, ParsesAndRejects) {
+  TLaunchOptions o;
+  std::string err;
+  ASSERT_TRUE(ParseLaunchOptions({"--headless", "--seed", "7", "--ticks", "1200", "--home", "/tmp/g", "--play",
+                                  "Game Levels", "3", "--relaxed"},
+                                 o, err))
+      << err;
+  EXPECT_TRUE(o.Headless);
+  EXPECT_EQ(*o.Seed, 7u);
+  EXPECT_EQ(o.Ticks, 1200);
+  EXPECT_EQ(o.Home, "/tmp/g");
+  EXPECT_EQ(o.PlayPack, "Game Levels");
+  EXPECT_EQ(o.PlayLevel, 3);
+  EXPECT_TRUE(o.Relaxed);
+
+  TLaunchOptions bad;
+  EXPECT_FALSE(ParseLaunchOptions({"--seed", "x"}, bad, err));
+  EXPECT_FALSE(ParseLaunchOptions({"--ticks"}, bad, err));
+  EXPECT_EQ(err, "--ticks needs 1 value(s)");
+  EXPECT_FALSE(ParseLaunchOptions({"--play", "P", "0"}, bad, err));
+  EXPECT_FALSE(ParseLaunchOptions({"--relaxed"}, bad, err));
+  EXPECT_FALSE(ParseLaunchOptions({"--frobnicate"}, bad, err));
+  EXPECT_EQ(err, "unknown option \"--frobnicate\"");
+}
+
+TEST(DataFile, NestingQuotesAndWriterRoundTrip) {
+  DataFile f = DataFile::Parse(
+      "form \"Game Options\"  # trailing comment\n"
+      "\tbounds 1 2 3 4\n"
+      "\tlabel `say \"hi\"`\n"
+      "\t\tcolor 0xFF\n"
+      "other\n",
+      "t");
+  ASSERT_EQ(f.Nodes.size(), 2u);
+  EXPECT_EQ(f.Nodes[0].Token(1), "Game Options");
+  ASSERT_EQ(f.Nodes[0].Children.size(), 2u);
+  EXPECT_EQ(f.Nodes[0].Children[0].Int(4), 4);
+  EXPECT_EQ(f.Nodes[0].Children[1].Token(1), "say \"hi\"");
+  EXPECT_EQ(f.Nodes[0].Children[1].Children[0].Line, 4);
+  EXPECT_THROW(f.Nodes[0].Children[0].Int(1, 5, 9), DataError);
+  EXPECT_THROW(f.Nodes[1].Token(1), DataError);
+
+  DataWriter w;
+  w.Write({"form", "Game Options"});
+  w.BeginChildren();
+  w.Write({"label", "say \"hi\""});
+  w.EndChildren();
+  DataFile back = DataFile::Parse(w.Text(), "w");
+  EXPECT_EQ(back.Nodes[0].Token(1), "Game Options");
+  EXPECT_EQ(back.Nodes[0].Children[0].Token(1), "say \"hi\"");
+}
+
+}  // namespace
