@@ -1,0 +1,181 @@
+#include "board/LevelFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+void PutI32(uint8_t* p, int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  p[0] = static_cast<uint8_t>(u);
+  p[1] = static_cast<uint8_t>(u >> 8);
+  p[2] = static_cast<uint8_t>(u >> 16);
+  p[3] = static_cast<uint8_t>(u >> 24);
+}
+int32_t GetI32(const uint8_t* p) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                              (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "Cannot open the level file \"" + path + "\".";
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "Cannot read the level file \"" + path + "\".";
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+std::array<uint8_t, kOptionsSize> TLevelOptions::Encode() const {
+  std::array<uint8_t, kOptionsSize> b{};
+  PutI32(&b[0], LevelTime);
+  PutI32(&b[4], Background);
+  const size_t len = Reserved.size() > 50 ? 50 : Reserved.size();
+  b[8] = static_cast<uint8_t>(len);
+  std::memcpy(&b[9], Reserved.data(), len);
+  b[59] = AllowTree;
+  b[60] = AllowFire;
+  b[61] = AllowBlack;
+  b[62] = AllowCristal;
+  b[63] = AllowGota;
+  b[64] = AllowBook;
+  b[65] = AllowPearl;
+  b[66] = AllowRed;
+  PutI32(&b[68], MaxCaveiras);
+  b[72] = Tested;
+  return b;
+}
+
+TLevelOptions TLevelOptions::Decode(const uint8_t* b) {
+  TLevelOptions o;
+  o.LevelTime = GetI32(&b[0]);
+  o.Background = GetI32(&b[4]);
+  o.Reserved.clear();  // ignored when read
+  o.AllowTree = b[59];
+  o.AllowFire = b[60];
+  o.AllowBlack = b[61];
+  o.AllowCristal = b[62];
+  o.AllowGota = b[63];
+  o.AllowBook = b[64];
+  o.AllowPearl = b[65];
+  o.AllowRed = b[66];
+  o.MaxCaveiras = GetI32(&b[68]);
+  o.Tested = b[72];
+  return o;
+}
+
+std::array<uint8_t, kCellRecordSize> TCellRecord::Encode() const {
+  std::array<uint8_t, kCellRecordSize> b{};
+  PutI32(&b[0], Col);
+  PutI32(&b[4], Row);
+  b[8] = Piece;
+  b[9] = TabType;
+  b[10] = Spawn;
+  return b;
+}
+
+TCellRecord TCellRecord::Decode(const uint8_t* b) {
+  TCellRecord r;
+  r.Col = GetI32(&b[0]);
+  r.Row = GetI32(&b[4]);
+  r.Piece = b[8];
+  r.TabType = b[9];
+  r.Spawn = b[10];
+  return r;
+}
+
+std::string PackFolder(const std::string& home, const std::string& pack) {
+  return (fs::path(home) / "levels" / pack).string();
+}
+
+std::string LevelOptionsPath(const std::string& home, const std::string& pack, int level) {
+  return (fs::path(PackFolder(home, pack)) / (std::to_string(level) + ".opt")).string();
+}
+
+std::string LevelCellsPath(const std::string& home, const std::string& pack, int level) {
+  return (fs::path(PackFolder(home, pack)) / (std::to_string(level) + ".lvl")).string();
+}
+
+std::optional<TLevelOptions> ReadLevelOptions(const std::string& path, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) return std::nullopt;
+  if (bytes.size() < kOptionsSize) {
+    error = "The level options file \"" + path + "\" is cut short.";
+    return std::nullopt;
+  }
+  return TLevelOptions::Decode(bytes.data());
+}
+
+std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) return std::nullopt;
+  if (bytes.size() % kCellRecordSize != 0) {
+    error = "The level file \"" + path + "\" is cut short.";
+    return std::nullopt;
+  }
+  std::vector<TCellRecord> cells;
+  cells.reserve(bytes.size() / kCellRecordSize);
+  for (size_t i = 0; i + kCellRecordSize <= bytes.size(); i += kCellRecordSize)
+    cells.push_back(TCellRecord::Decode(&bytes[i]));
+  return cells;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  std::error_code ec;
+  const fs::path target(path);
+  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+  const fs::path temp = target.string() + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      error = "Cannot write \"" + path + "\".";
+      return false;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      error = "Cannot write \"" + path + "\" (is the disk full?).";
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  fs::rename(temp, target, ec);
+  if (ec) {
+    error = "Cannot replace \"" + path + "\": " + ec.message() + ".";
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+bool WriteLevelOptions(const std::string& path, const TLevelOptions& options, std::string& error) {
+  const auto b = options.Encode();
+  return WriteFileAtomically(path, std::vector<uint8_t>(b.begin(), b.end()), error);
+}
+
+bool WriteLevelCells(const std::string& path, const std::vector<TCellRecord>& cells, std::string& error) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(cells.size() * kCellRecordSize);
+  for (const TCellRecord& c : cells) {
+    const auto b = c.Encode();
+    bytes.insert(bytes.end(), b.begin(), b.end());
+  }
+  return WriteFileAtomically(path, bytes, error);
+}
+
+int CountPackLevels(const std::string& home, const std::string& pack) {
+  int n = 0;
+  std::error_code ec;
+  while (fs::exists(LevelCellsPath(home, pack, n + 1), ec)) ++n;
+  return n;
+}
