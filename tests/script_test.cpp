@@ -57,7 +57,8 @@ TEST(InputScript, MalformedLinesNameFileAndLine) {
   };
   EXPECT_EQ(error("0 down\nten up\n"), "bad.txt:2: \"ten\" is not a number");
   EXPECT_EQ(error("0 jump\n"), "bad.txt:1: unknown command \"jump\"");
-  EXPECT_EQ(error("0 click 5\n"), "bad.txt:1: \"click\" takes 3 value(s)");
+  EXPECT_EQ(error("0 click 5\n"), "bad.txt:1: \"click\" takes 2 values");
+  EXPECT_EQ(error("0 quit now\n"), "bad.txt:1: \"quit\" takes 0 values");
   EXPECT_EQ(error("0 key Hyper\n"), "bad.txt:1: unknown key \"Hyper\"");
   EXPECT_EQ(error("-1 down\n"), "bad.txt:1: \"-1\" is out of range 0..9223372036854775807");
   EXPECT_EQ(error("0 text \"open\n"), "bad.txt:1: unbalanced quote");
@@ -80,13 +81,16 @@ TEST(LaunchOptions, ParsesAndRejects) {
   EXPECT_EQ(o.PlayLevel, 3);
   EXPECT_TRUE(o.Relaxed);
 
-  TLaunchOptions bad;
-  EXPECT_FALSE(ParseLaunchOptions({"--seed", "x"}, bad, err));
-  EXPECT_FALSE(ParseLaunchOptions({"--ticks"}, bad, err));
+  auto rejects = [&](std::vector<std::string> args) {
+    TLaunchOptions fresh;
+    return !ParseLaunchOptions(args, fresh, err);
+  };
+  EXPECT_TRUE(rejects({"--seed", "x"}));
+  EXPECT_TRUE(rejects({"--ticks"}));
   EXPECT_EQ(err, "--ticks needs 1 value(s)");
-  EXPECT_FALSE(ParseLaunchOptions({"--play", "P", "0"}, bad, err));
-  EXPECT_FALSE(ParseLaunchOptions({"--relaxed"}, bad, err));
-  EXPECT_FALSE(ParseLaunchOptions({"--frobnicate"}, bad, err));
+  EXPECT_TRUE(rejects({"--play", "P", "0"}));
+  EXPECT_TRUE(rejects({"--relaxed"}));
+  EXPECT_TRUE(rejects({"--frobnicate"}));
   EXPECT_EQ(err, "unknown option \"--frobnicate\"");
 }
 

@@ -39,8 +39,13 @@ TScriptCommand ParseCommand(const DataNode& node) {
   c.Line = node.Line;
   c.Tick = node.Int(0, 0);
   const std::string& word = node.Token(1);
+  // Counts the values after the command word.
+  auto takes = [&](int values) {
+    if (node.Size() != values + 2)
+      node.Fail("\"" + word + "\" takes " + std::to_string(values) + (values == 1 ? " value" : " values"));
+  };
   auto coords = [&] {
-    node.Expect(4, 4);
+    takes(2);
     c.X = static_cast<int>(node.Int(2, -100000, 100000));
     c.Y = static_cast<int>(node.Int(3, -100000, 100000));
   };
@@ -51,13 +56,13 @@ TScriptCommand ParseCommand(const DataNode& node) {
     c.Type = TScriptCommand::Click;
     coords();
   } else if (word == "down" || word == "up" || word == "rdown" || word == "rup") {
-    node.Expect(2, 2);
+    takes(0);
     c.Type = word == "down"    ? TScriptCommand::Down
              : word == "up"    ? TScriptCommand::Up
              : word == "rdown" ? TScriptCommand::RightDown
                                : TScriptCommand::RightUp;
   } else if (word == "key") {
-    node.Expect(3, 3);
+    takes(1);
     c.Type = TScriptCommand::Key;
     if (node.IsNumber(2)) {
       c.Code = static_cast<int>(node.Int(2, 1, 255));
@@ -66,7 +71,7 @@ TScriptCommand ParseCommand(const DataNode& node) {
       if (c.Code < 0) node.Fail("unknown key \"" + node.Token(2) + "\"");
     }
   } else if (word == "char") {
-    node.Expect(3, 3);
+    takes(1);
     c.Type = TScriptCommand::Char;
     const std::string ch = plat::Utf8ToAnsi(node.Token(2));
     if (ch.size() == 1) {
@@ -77,15 +82,15 @@ TScriptCommand ParseCommand(const DataNode& node) {
       node.Fail("char takes one character or a character code");
     }
   } else if (word == "text") {
-    node.Expect(3, 3);
+    takes(1);
     c.Type = TScriptCommand::TypeText;
     c.Text = plat::Utf8ToAnsi(node.Token(2));
   } else if (word == "screenshot" || word == "dump") {
-    node.Expect(3, 3);
+    takes(1);
     c.Type = word == "dump" ? TScriptCommand::Dump : TScriptCommand::Screenshot;
     c.Text = node.Token(2);
   } else if (word == "quit") {
-    node.Expect(2, 2);
+    takes(0);
     c.Type = TScriptCommand::Quit;
   } else {
     node.Fail("unknown command \"" + word + "\"");
@@ -110,4 +115,12 @@ std::vector<TScriptCommand> TInputScript::TakeDue(int64_t tick) {
   std::vector<TScriptCommand> due;
   while (Next_ < Commands.size() && Commands[Next_].Tick <= tick) due.push_back(Commands[Next_++]);
   return due;
+}
+
+bool TInputScript::PictureDueBy(int64_t tick) const {
+  for (size_t i = Next_; i < Commands.size() && Commands[i].Tick <= tick; ++i) {
+    const TScriptCommand& c = Commands[i];
+    if (c.Type == TScriptCommand::Screenshot || (c.Type == TScriptCommand::Key && c.Code == plat::vkF12)) return true;
+  }
+  return false;
 }

@@ -35,6 +35,9 @@ class TInputScript {
   // The commands due at this tick count, in file order; each is returned once.
   std::vector<TScriptCommand> TakeDue(int64_t tick);
   bool Finished() const { return Next_ >= Commands.size(); }
+  // True when a pending command by this tick reads the picture (a screenshot,
+  // or the F12 key).
+  bool PictureDueBy(int64_t tick) const;
 
   std::vector<TScriptCommand> Commands;
 

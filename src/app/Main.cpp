@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/Background.h"
 #include "engine/ArchiveKey.h"
+#include "platform/Audio.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 
@@ -44,6 +46,11 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Fonts.Canvas = &Canvas;
   Fonts.OnCPDbLoad = [this](TCanopyFonts&, const std::string&, int, bool&, std::string&) { FontsCPDbLoad(); };
   Fonts.SetPublisher(&Canopy);
+  GuiBase1.Canvas = &Canvas;
+  GuiBase1.Images = &Images;
+  GuiBase1.Fonts = &Fonts;
+  GuiBase1.ClipboardText = [this] { return plat::Utf8ToAnsi(Platform.ClipboardText()); };
+  GuiBase1.SetPublisher(&Canopy);
 
   Timer.SetSpeed(120.0);
   Timer.SetMaxFPS(500);
@@ -71,6 +78,9 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   CanopyScreener1.AutoInc = true;
   CanopyScreener1.Source = &platform.GetRenderer();
   ImageIndexes.fill(-1);
+
+  Sound.ShowErrorHandler = [this](const std::string& text) { ShowError(text); };
+  Sound.FatalErrorHandler = [this](const std::string& text) { ShowError(text); };
 }
 
 Tmain::~Tmain() {
@@ -200,7 +210,10 @@ bool Tmain::FormCreate() {
   }
   // 13.
   AdvanceProgress();
-  // 14. The sound manager, its music and samples: added with the sound layer.
+  // 14. The sound manager, its music and samples. Headless runs never open an
+  // audio device: every call still works and nothing is heard.
+  if (Platform.Headless()) plat::Audio_SetNoDevice(true);
+  Sound.StartUp(CPDb1);
   // 15-16.
   AdvanceProgress();
   RenderReady = false;
@@ -237,6 +250,14 @@ bool Tmain::FormCreate() {
     }
   }
   ShowSplash();
+  if (Options.Play) {
+    std::string playError;
+    if (!StartPlay(playError)) {
+      std::fprintf(stderr, "grovewright: %s\n", playError.c_str());
+      ExitCode = 2;
+      return false;
+    }
+  }
   return true;
 }
 
@@ -257,7 +278,7 @@ void Tmain::CanopyInitialize(bool& success) {
   AdvanceProgress();
   if (!ImagesParticles.LoadFromCPDb(CPDb2)) return fail("the particle images from " + CPDb2.FileName());
   AdvanceProgress();
-  // The GUI layout (data/interface.gui) loads here once the GUI exists.
+  if (!GuiBase1.LoadLayout(ProgramPath("data/interface.gui"))) return fail(GuiBase1.LastError());
   success = true;
 }
 
@@ -297,10 +318,15 @@ void Tmain::LoadImageIndexes() {
 void Tmain::FormDestroy() {
   if (Destroyed_) return;
   Destroyed_ = true;
-  // The sound manager shuts down first (added with the sound layer); then the
-  // singletons, then the device.
+  // The sound manager shuts down first, then the singletons, then the device.
+  Sound.Shutdown();
   LevelPacks.clear();
+  FreeMouse();
+  FreeBoard();
+  FreePlayer();
+  FreeBackground();
   FreeSpriteEngine();
+  FreeExplosions();
   if (Canopy.Initialized()) Canopy.Finalize();
 }
 
@@ -337,6 +363,11 @@ void Tmain::RunFrame() {
     PendingRelease_ = false;
   }
   RunScriptCommands();
+  if (Platform.Headless()) {
+    // Nobody sees a headless frame unless a screenshot will capture it: the
+    // frame is drawn only when one is due before the next frame's commands.
+    Platform.GetRenderer().SetDiscardFrames(!(Script_ && Script_->PictureDueBy(TotalTicks + 32)));
+  }
   plat::Event e;
   while (!Closing_ && Platform.PollEvent(e)) DispatchEvent(e);
   if (Closing_) return;
@@ -348,14 +379,19 @@ void Tmain::DispatchEvent(const plat::Event& e) {
     case plat::EventType::Quit:
       Close();
       break;
+    // The GUI sees the window's input first. A key it used (typing in an edit
+    // field) does not reach the game's key handler; every typed character
+    // still reaches the game, which plays the typing sound for it.
     case plat::EventType::KeyDown:
       aKeyboard.DeviceKey(e.Key, true);
-      FormKeyDown(e.Key);
+      if (!GuiBase1.KeyDown(e.Key)) FormKeyDown(e.Key);
       break;
     case plat::EventType::KeyUp:
       aKeyboard.DeviceKey(e.Key, false);
+      GuiBase1.KeyUp(e.Key);
       break;
     case plat::EventType::KeyChar:
+      GuiBase1.KeyPress(static_cast<char>(e.Char));
       FormKeyPress(e.Char);
       break;
     case plat::EventType::MouseDown:
@@ -364,11 +400,19 @@ void Tmain::DispatchEvent(const plat::Event& e) {
       LastMouseX_ = e.X;
       LastMouseY_ = e.Y;
       aMouse.DeviceButton(e.Button, e.Type == plat::EventType::MouseDown);
+      if (e.Type == plat::EventType::MouseDown)
+        GuiBase1.MouseDown(e.Button, e.X, e.Y);
+      else
+        GuiBase1.MouseUp(e.Button, e.X, e.Y);
       break;
     case plat::EventType::MouseMove:
       aMouse.DeviceMotion(e.X - LastMouseX_, e.Y - LastMouseY_);
       LastMouseX_ = e.X;
       LastMouseY_ = e.Y;
+      GuiBase1.MouseMove(e.X, e.Y);
+      break;
+    case plat::EventType::RenderReset:
+      Canopy.NotifyRenderTargetsReset();
       break;
     case plat::EventType::FocusLost:
     case plat::EventType::FocusGained: {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,18 +14,26 @@
 #include "app/LaunchOptions.h"
 #include "app/Random.h"
 #include "app/ScreenState.h"
+#include "app/SoundManager.h"
 #include "engine/CPDb.h"
 #include "engine/Canvas.h"
 #include "engine/Device.h"
 #include "engine/Fonts.h"
+#include "engine/GuiBase.h"
 #include "engine/Images.h"
 #include "engine/Input.h"
 #include "engine/Screener.h"
 #include "engine/Timer.h"
+#include "pieces/Effects.h"
+#include "pieces/Player.h"
 #include "platform/Platform.h"
 
 class TSprite;
 class TSpriteEngine;
+class TBackground;
+class TBoard;
+class TMouse;
+class TJsonWriter;
 
 // Indices of the image-index cache, in the order they are looked up.
 enum TCachedImage {
@@ -87,11 +96,59 @@ class Tmain {
   std::string DumpState();
   bool WriteDump(const std::string& path);
 
+  // Reads a picture of the main archive into the full-screen picture with the
+  // given pattern size ("mainscreen.jpg" 1024 x 1024, "world3.jpg" 512 x 512).
+  bool LoadBackground(const std::string& file, int width, int height);
+  // Draws the full-screen picture at (0, 0), or stretched over the screen.
+  void DrawBackground(bool stretched);
+
   // Singletons: created on first use; freeing clears the reference so the next
   // use creates a fresh one.
+  TBackground& Background();
+  void FreeBackground();
+  bool HasBackground() const { return Background_ != nullptr; }
   TSpriteEngine& SpriteEngine();
   void FreeSpriteEngine();
   bool HasSpriteEngine() const { return SpriteEngine_ != nullptr; }
+  // The board, the cursor sprite, the player and the explosion manager
+  // (MainBoard.cpp). The board and the cursor are sprites owned by the sprite
+  // engine; their destructors clear the reference.
+  TBoard& Board();
+  TBoard* BoardIfAny() const { return Board_; }
+  void FreeBoard();
+  TMouse& Mouse();
+  TMouse* MouseIfAny() const { return Mouse_; }
+  void FreeMouse();
+  void SpriteSingletonGone(const TSprite* sprite);
+  TPlayer& Player();
+  bool HasPlayer() const { return Player_ != nullptr; }
+  void FreePlayer();
+  TParticleExplosions& Explosions();
+  void FreeExplosions();
+
+  // Sounds and music asked for by play, handed to Sound once it has started.
+  // OnGameAudio, when set, hears each request as "play:swapback.ogg",
+  // "music:play:life", "music:stop:Music3" (tests listen there).
+  void PlayGameSound(const std::string& file);
+  void PlayGameMusic(const std::string& key, bool loop);
+  void StopGameMusic(const std::string& key);
+  void ResumeGameMusic(const std::string& key);
+  std::function<void(const std::string&)> OnGameAudio;
+  // Makes the picture (for example "world3.jpg") the full-screen background.
+  void LoadLevelBackground(const std::string& picture);
+
+  // Level play.
+  void BeginLevelPlay();
+  void FreeGameObjects();
+  void GameOverStep();
+  // --play: a game of the pack and level of the options, as player "Tester".
+  bool StartPlay(std::string& error);
+  // Parts of the process tick that drive the board.
+  void IdleCheck();
+  void LevelClockTick();
+  void BoardSteps();
+  void DeveloperKey(unsigned char ch);
+  void DumpBoardAndPlayer(TJsonWriter& j);
 
   plat::Platform& Platform;
   TLaunchOptions Options;
@@ -103,12 +160,14 @@ class Tmain {
   TCanopyImages Images;
   TCanopyImages ImagesParticles;
   TCanopyFonts Fonts;
+  TGuiBase GuiBase1;
   TCanopyKeyboard aKeyboard;
   TCanopyMouse aMouse;
   TCPDb CPDb1;
   TCPDb CPDb2;
   TCanopyScreener CanopyScreener1;
   TRandom Random;
+  SoundManager Sound;
 
   // Game-wide state.
   uint8_t ScreenState = ssSplash;
@@ -150,7 +209,13 @@ class Tmain {
   void DrawProgress();
   bool Click();
 
+  // Declared before the sprite engine so that they outlive its sprites.
+  TBoard* Board_ = nullptr;
+  TMouse* Mouse_ = nullptr;
+  std::unique_ptr<TPlayer> Player_;
+  std::unique_ptr<TParticleExplosions> Explosions_;
   std::unique_ptr<TSpriteEngine> SpriteEngine_;
+  std::unique_ptr<TBackground> Background_;
   std::unique_ptr<TInputScript> Script_;
   bool Closing_ = false;
   bool Created_ = false;

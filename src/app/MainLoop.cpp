@@ -1,9 +1,11 @@
 // The frame and the process tick of the game object, and the keyboard.
 #include <cstdio>
 
+#include "app/HistorySprites.h"
 #include "app/Main.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
+#include "pieces/Mouse.h"
 
 namespace {
 bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
@@ -22,21 +24,28 @@ void Tmain::TimerTimer() {
 void Tmain::TimerProcess() {
   // 1.
   if (!GamePaused) ++ScreenTicks;
-  // 2. The idle check for a stuck board runs with the board.
-  // 3. The cursor sprite's own tick counter: with the cursor sprite.
+  // 2.
+  IdleCheck();
+  // 3.
+  if (TMouse* mouse = MouseIfAny()) ++mouse->AwayTicks;
   // 4.
   if (BreakSoundThrottle < 20) ++BreakSoundThrottle;
-  // 5. The GUI update: with the GUI.
-  // 6. The level clock: with the board.
+  // 5.
+  GuiBase1.Update();
+  // 6.
+  LevelClockTick();
   // 7.
   if (!GamePaused) {
-    // 7.1 The board's GravityStep and MatchStep every second tick: with the board.
+    // 7.1
+    BoardSteps();
     if (ScreenState != ssUnused && ScreenState <= ssEnding) {
       SpriteEngine().MoveAll(1.0f);
       SpriteEngine().CollectDead();
     }
   }
-  // 8. The particle manager: with the particles. 9. The explosions: with the effects.
+  // 8. The particle manager: with the particles.
+  // 9.
+  if (!DialogOpen) Explosions().Update();
   // 10.
   if (++SortTicks == 120) {
     SpriteEngine().SortByZ();
@@ -78,15 +87,23 @@ void Tmain::CanopyRender() {
         ShowMainMenu();
         break;
       }
-      centredText(0, "A Kestrava Studio game", 570, 0xFF000000, 0, false);
+      centredText(0, "\xA9 2026 Kestrava Games", 570, 0xFF000000, 0, false);
       break;
-    case ssMainMenu:
-      // The menu picture, the GUI and the player's name arrive with their parts.
+    case ssMainMenu: {
+      DrawBackground(false);
       if (TCanopyImage* img = Images.Items(ImageIndexes[ciNotYouClickHere]))
         Canvas.Draw(img, 0, 521, 0, kBlendAlpha);
+      GuiBase1.Draw();
       sprites.DrawAll();
+      if (TCanopyFont* f = Fonts.Items(3)) {
+        f->Scale = 1.0;
+        f->Interleave = 1.0;
+        const std::string& name = Player().PlayerName;
+        f->TextOut(name, 0xFFFFFFFF, 670.0f - static_cast<float>(f->TextWidth(name)) / 2.0f, 30);
+      }
       fadeLayer();
       break;
+    }
     case ssStory:
     case ssEnding:
     case ssEndCredits:
@@ -99,17 +116,21 @@ void Tmain::CanopyRender() {
       sprites.DrawAll();
       break;
     case ssMap:
+      DrawBackground(true);
       sprites.DrawAll();
       fadeLayer();
       break;
     case ssEditor:
+      DrawBackground(true);
       sprites.CollideAll();
       sprites.CollectDead();
       sprites.DrawAll();
+      GuiBase1.Draw();
       break;
     case ssPlaying:
     case ssEditorTest:
       sprites.DrawAll();
+      GuiBase1.Draw();
       break;
     default:
       break;
@@ -134,30 +155,15 @@ void Tmain::FormKeyDown(int key) {
 }
 
 void Tmain::FormKeyPress(unsigned char ch) {
-  // Every character plays the typing sound: with the sound manager.
-  // The developer keys a, z, . and - act on the player and the board: with them.
+  Sound.PlaySound(Sound.SndDigitac);
+  DeveloperKey(ch);
   if ((ch == 'P' || ch == 'p') && IsPlayState(ScreenState)) {
-    GamePaused = !GamePaused;  // the level music stops and resumes with the sound manager
+    if (GamePaused) {
+      Sound.ResumeMusic(CurrentMusic);  // plays on where it stopped
+      GamePaused = false;
+    } else {
+      Sound.StopMusic(CurrentMusic);
+      GamePaused = true;
+    }
   }
-}
-
-void Tmain::ShowSplash() {
-  ScreenState = ssSplash;
-  // The three logo pictures are created here with the screen sprites.
-  ScreenTicks = 0;
-}
-
-void Tmain::ShowMainMenu() {
-  ScreenTicks = 0;
-  ScreenState = ssMainMenu;
-  aMouse.ClearOnUpdate = true;
-  ScreenTicks = 0;
-}
-
-void Tmain::ClearMainMenu() {
-  if (MenuFoliage) {
-    MenuFoliage->Dead();
-    MenuFoliage = nullptr;
-  }
-  SpriteEngine().CollectDead();
 }

@@ -19,7 +19,9 @@ std::string Tmain::DumpState() {
   j.Value("relaxed", RelaxedMode);
   j.Value("mouse_x", MouseX);
   j.Value("mouse_y", MouseY);
+  DumpBoardAndPlayer(j);
   j.BeginArray("audio_log");
+  for (const std::string& entry : Sound.TakeAudioLog()) j.Value(nullptr, entry);
   j.EndArray();
   j.EndObject();
   return j.Text() + "\n";

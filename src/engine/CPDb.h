@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,14 +22,23 @@ struct TCPDbEntry {
   uint32_t IV[2] = {0, 0};
 };
 
+class TCPDbSource;
+class TBlowfish;
+
 class TCPDb {
  public:
   enum TOpenMode { opUpdate, opOverwrite, opReadOnly };
   static constexpr int kMaxKeyLength = 56;
+  // The most bytes one record may inflate to; larger records are refused.
+  static constexpr uint32_t kMaxOriginalSize = 256u << 20;
 
   const std::string& FileName() const { return FileName_; }
   // Setting the name marks the archive as not yet opened.
   void SetFileName(const std::string& name);
+  // Reads the archive from these bytes instead of a file (tests, fuzzing); it
+  // behaves as a file that exists. Marks the archive as not yet opened; setting
+  // a file name again goes back to the file.
+  void SetFileData(std::vector<uint8_t> bytes);
   TOpenMode OpenMode = opUpdate;
 
   // Opens the archive by OpenMode if not yet opened; a failed open is retried
@@ -43,16 +53,27 @@ class TCPDb {
   void SetKey(const uint8_t* bytes, int length);
   int KeyLength() const { return KeyLength_; }
   // Appends the record's original bytes to stream. Nothing is appended on failure.
+  // Records of a megabyte or more are unpacked with the help of a short-lived
+  // second thread; the call returns only when it is done.
   bool ReadRecord(std::string_view key, std::vector<uint8_t>& stream);
 
  private:
-  bool ReadTable();
+  bool ReadTable(TCPDbSource& source, bool reuseHeaders);
   bool CreateEmpty();
+  bool OpenSource(TCPDbSource& source) const;
+  void Forget();
 
   std::string FileName_;
+  bool InMemory_ = false;
+  std::vector<uint8_t> Memory_;
   bool Opened_ = false;
   uint64_t FileSize_ = 0;
   std::vector<TCPDbEntry> Table_;
+  // The raw header and table bytes last read: when a later read finds them
+  // unchanged (and the file size too), the record headers are not read again.
+  std::vector<uint8_t> TableImage_;
   uint8_t Key_[kMaxKeyLength] = {};
   int KeyLength_ = 0;
+  // The key schedule, built at the first encrypted read after SetKey.
+  std::shared_ptr<const TBlowfish> Cipher_;
 };

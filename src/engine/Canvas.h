@@ -44,8 +44,18 @@ class TCanopyCanvas : public TCanopySubscriber {
   // Statistics, reset at the start of each scene.
   int BatchCount() const { return Batches_; }
   int CacheStalls() const { return CacheStalls_; }
+  int VerticesDrawn() const;
+  int IndicesDrawn() const;
+  // What is queued and not yet drawn.
+  int QueuedVertices() const;
+  int QueuedIndices() const;
+  int QueuedPrimitives() const;
 
  private:
+  // Makes room for one primitive (flushing as the batching rules require) and
+  // returns the index its first vertex will get.
+  int Reserve(int vertices, int indices, int kind, int effect, uint32_t texture);
+
   int VertexCache_ = 4096;
   int Batches_ = 0;
   int CacheStalls_ = 0;

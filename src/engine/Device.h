@@ -79,6 +79,11 @@ class TCanopyDevice : public TCanopyPublisher {
   bool BeginScene();
   void EndScene();
 
+  // The platform calls this when the renderer reports that its render targets
+  // (or the whole device) were reset: the subscribers hear "lost" and "reset"
+  // so that nothing half-built survives into the next frame.
+  void NotifyRenderTargetsReset();
+
   bool Initialized() const { return Initialized_; }
   bool Lost() const { return Lost_; }
   plat::Renderer* Renderer() const { return Renderer_; }

@@ -22,3 +22,11 @@ bool DecodeImageFile(const std::string& name, const uint8_t* data, size_t size, 
 // JPEG of quality 87, ".png" a PNG at compression level 9, ".tga" a Targa file,
 // anything else a Windows bitmap.
 bool SaveImageFile(const std::string& path, const TBitmap32& bitmap, std::string* error = nullptr);
+// The same encoding into memory (the format chosen by the extension of name).
+bool EncodeImageFile(const std::string& name, const TBitmap32& bitmap, std::vector<uint8_t>& out,
+                     std::string* error = nullptr);
+
+// Largest picture the decoders accept: a side of at most kMaxImageSide pixels
+// and at most kMaxImagePixels pixels in all.
+constexpr int kMaxImageSide = 16384;
+constexpr int64_t kMaxImagePixels = int64_t{1} << 25;

@@ -40,9 +40,20 @@ class TCanopyImage {
   int TextureCount() const;
   bool Ready() const;
 
+  // The back end that holds this image's textures. Image and font lists set it
+  // for the images they create; an image made elsewhere needs it before loading.
+  void SetRenderer(plat::Renderer* renderer);
+  plat::Renderer* Renderer() const;
+
   // Builds the textures from a parsed record (layout, format choice, upload).
   bool LoadFromRecord(const TImageRecord& record);
+  // Builds the textures from a picture, using the TextureSize, PatternSize,
+  // VisibleSize and PatternCount set beforehand. A picture larger than the
+  // texture size is cut into several textures, left to right, top to bottom.
+  bool LoadFromBitmap(const TBitmap32& bitmap);
   void FreeTextures();
+  // Why the last load failed.
+  const std::string& LastError() const;
 
   // Texture coordinates of a pattern: which texture, and the u/v of the four
   // corners (top-left, top-right, bottom-right, bottom-left). False when the
@@ -53,6 +64,7 @@ class TCanopyImage {
 
  private:
   struct Impl;
+  static bool CheckTextureSize(const TCanopyImage& image, Impl& impl);
   std::unique_ptr<Impl> Impl_;
 };
 
@@ -78,9 +90,12 @@ class TCanopyImages : public TCanopySubscriber {
   void RemoveAll();
   bool LoadFromCPDb(TCPDb& archive);
   bool LoadImage(const std::string& key, TCPDb& archive, TCanopyQuality quality, TAlphaLevel alphaLevel);
+  // Why the last load failed.
+  const std::string& LastError() const { return LastError_; }
 
  private:
   std::vector<std::unique_ptr<TCanopyImage>> Items_;
+  std::string LastError_;
 };
 
 // Reads one archive record into a bitmap: an image record with its textures

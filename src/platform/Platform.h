@@ -27,7 +27,8 @@ enum class EventType {
   MouseUp,
   MouseMove,  // X, Y in game pixels
   FocusLost,
-  FocusGained
+  FocusGained,
+  RenderReset  // the render targets were lost and must be drawn again
 };
 
 struct Event {
@@ -110,6 +111,11 @@ class Renderer {
   virtual bool ReadPixels(std::vector<uint32_t>& argb, int& w, int& h) = 0;
   // Statistics of the current frame.
   virtual int DrawCalls() const = 0;
+  // Headless runs skip the rasterising of frames nobody will look at; the
+  // picture of a discarded frame is not kept.
+  virtual void SetDiscardFrames(bool /*discard*/) {}
+  // Largest texture side the back end can create (0 = no limit).
+  virtual int MaxTextureSize() const { return 0; }
 };
 
 struct PlatformOptions {

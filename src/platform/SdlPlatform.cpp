@@ -260,6 +260,11 @@ class SdlPlatform final : public Platform {
           Push(e);
         }
         break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET:
+        e.Type = EventType::RenderReset;
+        Push(e);
+        break;
       default:
         break;
     }

@@ -1,0 +1,276 @@
+// The game object's side of level play: the board, cursor, player and
+// explosion singletons, the sounds play asks for, the parts of the process
+// tick that drive the board, the developer keys, starting a level straight
+// from the command line, and the board and player in the state dump.
+#include <filesystem>
+
+#include "app/JsonWriter.h"
+#include "app/Main.h"
+#include "board/Board.h"
+#include "board/BoardTab.h"
+#include "engine/Sprite.h"
+#include "engine/SpriteEngine.h"
+#include "pieces/GameSprite.h"
+#include "pieces/Mouse.h"
+
+namespace {
+bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
+}  // namespace
+
+TBoard& Tmain::Board() {
+  if (!Board_) Board_ = new TBoard(*this);
+  return *Board_;
+}
+
+void Tmain::FreeBoard() {
+  if (!Board_) return;
+  TBoard* board = Board_;
+  Board_ = nullptr;
+  board->Dead();  // takes its tiles, pieces and marker along
+}
+
+TMouse& Tmain::Mouse() {
+  if (!Mouse_) Mouse_ = new TMouse(*this);
+  return *Mouse_;
+}
+
+void Tmain::FreeMouse() {
+  if (!Mouse_) return;
+  TMouse* mouse = Mouse_;
+  Mouse_ = nullptr;
+  mouse->Dead();
+}
+
+void Tmain::SpriteSingletonGone(const TSprite* sprite) {
+  if (sprite == Board_) Board_ = nullptr;
+  if (sprite == Mouse_) Mouse_ = nullptr;
+}
+
+TPlayer& Tmain::Player() {
+  if (!Player_) Player_ = std::make_unique<TPlayer>();
+  return *Player_;
+}
+
+void Tmain::FreePlayer() { Player_.reset(); }
+
+TParticleExplosions& Tmain::Explosions() {
+  if (!Explosions_) Explosions_ = std::make_unique<TParticleExplosions>();
+  return *Explosions_;
+}
+
+void Tmain::FreeExplosions() { Explosions_.reset(); }
+
+void Tmain::PlayGameSound(const std::string& file) {
+  if (OnGameAudio) OnGameAudio("play:" + file);
+  if (!Sound.Started()) return;
+  for (const SoundManager::SampleInfo& sample : SoundManager::SampleTable()) {
+    if (file == sample.File) {
+      Sound.PlaySound(Sound.*sample.Handle);
+      return;
+    }
+  }
+}
+
+void Tmain::PlayGameMusic(const std::string& key, bool loop) {
+  if (OnGameAudio) OnGameAudio("music:play:" + key);
+  if (Sound.Started()) Sound.PlayMusic(key, loop);
+}
+
+void Tmain::StopGameMusic(const std::string& key) {
+  if (OnGameAudio) OnGameAudio("music:stop:" + key);
+  if (Sound.Started()) Sound.StopMusic(key);
+}
+
+void Tmain::ResumeGameMusic(const std::string& key) {
+  if (OnGameAudio) OnGameAudio("music:resume:" + key);
+  if (Sound.Started()) Sound.ResumeMusic(key);
+}
+
+void Tmain::LoadLevelBackground(const std::string& /*picture*/) {}
+
+void Tmain::BeginLevelPlay() {
+  ScreenState = ssPlaying;
+  PlayGameMusic(CurrentMusic, true);
+  ScreenTicks = 0;
+}
+
+void Tmain::FreeGameObjects() {
+  if (Board_) {
+    for (auto& row : Board_->Tabs) {
+      for (TBoardTab* tab : row) {
+        if (tab) tab->Visible = false;
+      }
+    }
+  }
+  FreeBoard();
+  SpriteEngine().CollectDead();
+  aMouse.ClearOnUpdate = true;
+}
+
+void Tmain::GameOverStep() {
+  if (Board_) Board_->GameOver = 1;
+  FreeGameObjects();
+  ScreenState = ssGameOver;
+  GameOverClickable = false;
+  ScreenTicks = 0;
+  FadeLevel = 255.0;
+}
+
+bool Tmain::StartPlay(std::string& error) {
+  const std::string& pack = Options.PlayPack;
+  std::error_code ec;
+  if (pack.empty() || !std::filesystem::exists(LevelCellsPath(Options.Home, pack, 1), ec)) {
+    error = "There is no level pack \"" + pack + "\" (no " + LevelCellsPath(Options.Home, pack, 1) + ").";
+    return false;
+  }
+  const int count = CountPackLevels(Options.Home, pack);
+  if (Options.PlayLevel < 1 || Options.PlayLevel > count) {
+    error = "The level pack \"" + pack + "\" has " + std::to_string(count) + " level(s); there is no level " +
+            std::to_string(Options.PlayLevel) + ".";
+    return false;
+  }
+  // As a new game and the map's click would set it up.
+  ClearMainMenu();
+  RelaxedMode = Options.Relaxed;
+  TPlayer& player = Player();
+  player.PlayerName = "Tester";
+  player.StartGame(pack == "Game Levels");
+  TBoard& board = Board();
+  board.InitTiles();
+  if (!board.OpenPack(pack)) {
+    error = board.LastError;
+    return false;
+  }
+  board.LevelNumber = Options.PlayLevel;
+  if (!board.LoadLevel()) {
+    error = board.LastError;
+    return false;
+  }
+  aMouse.ClearOnUpdate = false;
+  // The click on the map that starts a level has been let go by now.
+  int x = 0, y = 0;
+  Platform.CursorPosition(x, y);
+  plat::Event up;
+  up.Type = plat::EventType::MouseUp;
+  up.Button = 0;
+  up.X = x;
+  up.Y = y;
+  Platform.InjectEvent(up);
+  Mouse();
+  BeginLevelPlay();
+  return true;
+}
+
+void Tmain::IdleCheck() {
+  if (GamePaused || !IsPlayState(ScreenState) || ScreenTicks <= 2000 || StartDelay > 0) return;
+  if (!Board_ || !Board_->Quiet()) return;
+  if (++IdleCheckTicks > 120) {
+    if (!Board_->HasMove()) Board_->NoMoves = 1;
+    IdleCheckTicks = 0;
+    ScreenTicks = 0;
+  }
+}
+
+void Tmain::LevelClockTick() {
+  if (!IsPlayState(ScreenState) || DialogOpen || HintShown || GamePaused || !Board_) return;
+  TBoard& board = *Board_;
+  if (!RelaxedMode) ++board.SecondTicks;
+  if (board.SecondTicks > 120 && !board.Completed) {
+    board.SecondTicks = 0;
+    if (!board.Cleared) ++board.ElapsedSeconds;
+    if (board.ElapsedSeconds > board.Options.LevelTime && !board.GameOver) {
+      const std::string music = CurrentMusic;
+      board.TimeUp();  // the last life ends the game and frees the board
+      StopGameMusic(music);
+    }
+  }
+}
+
+void Tmain::BoardSteps() {
+  if (!IsPlayState(ScreenState) || !Board_ || !Board_->Quiet() || ScreenTicks % 2 != 0) return;
+  Board_->GravityStep();
+  Board_->MatchStep(true);
+}
+
+void Tmain::DeveloperKey(unsigned char ch) {
+  switch (ch) {
+    case 'a':
+      Player().ManaFire += 1;
+      break;
+    case 'z':
+      Player().ManaFire -= 1;
+      break;
+    case '.':
+      Player().LevelReached = 119;
+      break;
+    case '-':
+      // One level back. A fresh board stands on level 1, so without a board
+      // there is nothing to go back to.
+      if (Board_ && Board_->LevelNumber >= 2) {
+        Board_->LevelNumber -= 1;
+        if (!Board_->LoadLevel()) ShowError(Board_->LastError);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
+  if (Board_) {
+    const TBoard& b = *Board_;
+    j.BeginObject("board");
+    j.Value("pack", b.PackName);
+    j.Value("level", b.LevelNumber);
+    j.Value("level_count", b.LevelCount);
+    j.Value("level_time", b.Options.LevelTime);
+    j.Value("elapsed_seconds", b.ElapsedSeconds);
+    j.BeginObject("flags");
+    j.Value("completed", b.Completed != 0);
+    j.Value("fading_in", b.FadingIn != 0);
+    j.Value("time_over", b.TimeOver != 0);
+    j.Value("no_moves", b.NoMoves != 0);
+    j.Value("result_shown", b.ResultShown != 0);
+    j.Value("cleared", b.Cleared != 0);
+    j.Value("game_over", b.GameOver != 0);
+    j.EndObject();
+    j.Value("combo_multiplier", b.ComboMultiplier);
+    j.Value("armed_spell", static_cast<int>(b.ArmedSpell));
+    j.Value("max_caveiras", b.Options.MaxCaveiras);
+    j.BeginArray("cells");
+    for (int r = 1; r <= kBoardRows; ++r) {
+      j.BeginArray();
+      for (int c = 1; c <= kBoardCols; ++c) {
+        const TBoardTab* tab = b.TabAt(c, r);
+        const TGameSprite* piece = tab ? tab->Piece : nullptr;
+        j.BeginObject();
+        j.Value("tab", tab ? static_cast<int>(tab->TabType) : 0);
+        j.Value("spawn", tab && tab->Spawn);
+        j.Value("piece", piece ? static_cast<int>(piece->Kind) : -1);
+        j.Value("state", piece ? static_cast<int>(piece->State) : 0);
+        j.Value("falling", piece && piece->Falling);
+        j.Value("dying", piece && piece->Dying);
+        j.EndObject();
+      }
+      j.EndArray();
+    }
+    j.EndArray();
+    j.EndObject();
+  }
+  if (Player_) {
+    const TPlayer& p = *Player_;
+    j.BeginObject("player");
+    j.Value("name", p.PlayerName);
+    j.Value("score", p.Score);
+    j.Value("lives", p.Lives);
+    j.Value("level_start_score", p.LevelStartScore);
+    j.Value("next_life_score", p.NextLifeScore);
+    j.BeginObject("mana");
+    j.Value("tree", p.ManaTree);
+    j.Value("water", p.ManaWater);
+    j.Value("fire", p.ManaFire);
+    j.Value("mountain", p.ManaMountain);
+    j.EndObject();
+    j.EndObject();
+  }
+}

@@ -1,0 +1,135 @@
+// The two files of a level: byte layout of the records, reading errors,
+// atomic writing, and counting the levels of a pack.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "board/LevelFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LevelFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Home = (fs::temp_directory_path() /
+            ("gw-levelfile-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
+               .string();
+    fs::remove_all(Home);
+    fs::create_directories(Home);
+  }
+  void TearDown() override { fs::remove_all(Home); }
+  void WriteRaw(const std::string& path, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+  }
+  std::string Home;
+};
+
+TEST_F(LevelFiles, OptionsRecordLayout) {
+  TLevelOptions o;
+  o.LevelTime = 0x01020304;
+  o.Background = 7;
+  o.Reserved = "ignored";
+  o.AllowTree = 1;
+  o.AllowFire = 0;
+  o.AllowBlack = 1;
+  o.AllowCristal = 1;
+  o.AllowGota = 0;
+  o.AllowBook = 1;
+  o.AllowPearl = 0;
+  o.AllowRed = 1;
+  o.MaxCaveiras = -2;
+  o.Tested = 1;
+  const auto b = o.Encode();
+  ASSERT_EQ(b.size(), 76u);
+  EXPECT_EQ(b[0], 0x04);
+  EXPECT_EQ(b[3], 0x01);
+  EXPECT_EQ(b[4], 7);
+  EXPECT_EQ(b[8], 7) << "the short string's length byte";
+  EXPECT_EQ(b[9], 'i');
+  const uint8_t flags[8] = {1, 0, 1, 1, 0, 1, 0, 1};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(b[59 + i], flags[i]) << i;
+  EXPECT_EQ(b[67], 0);
+  EXPECT_EQ(b[68], 0xFE);
+  EXPECT_EQ(b[71], 0xFF);
+  EXPECT_EQ(b[72], 1);
+  const TLevelOptions back = TLevelOptions::Decode(b.data());
+  EXPECT_EQ(back.LevelTime, o.LevelTime);
+  EXPECT_EQ(back.MaxCaveiras, -2);
+  EXPECT_EQ(back.AllowRed, 1);
+  EXPECT_TRUE(back.Reserved.empty()) << "the reserved text is not read back";
+  EXPECT_FALSE(TLevelOptions{}.AllowCristal);
+  TLevelOptions none;
+  none.AllowTree = none.AllowFire = none.AllowBlack = 0;
+  EXPECT_FALSE(none.AnyAllowed());
+}
+
+TEST_F(LevelFiles, CellRecordLayout) {
+  TCellRecord r;
+  r.Col = 18;
+  r.Row = 12;
+  r.Piece = kNoPiece;
+  r.TabType = 5;
+  r.Spawn = 1;
+  const auto b = r.Encode();
+  const std::array<uint8_t, 12> expected = {18, 0, 0, 0, 12, 0, 0, 0, 9, 5, 1, 0};
+  EXPECT_EQ(b, expected);
+  EXPECT_TRUE(r.InGrid());
+  r.Col = 19;
+  EXPECT_FALSE(r.InGrid());
+  const uint8_t neg[12] = {0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 3, 2, 0, 0};
+  const TCellRecord d = TCellRecord::Decode(neg);
+  EXPECT_EQ(d.Col, -1);
+  EXPECT_FALSE(d.InGrid());
+}
+
+TEST_F(LevelFiles, PathsFollowThePackLayout) {
+  const std::string p = LevelCellsPath(Home, "Game Levels", 12);
+  EXPECT_EQ(fs::path(p).filename(), "12.lvl");
+  EXPECT_EQ(fs::path(p).parent_path().filename(), "Game Levels");
+  EXPECT_EQ(fs::path(p).parent_path().parent_path().filename(), "levels");
+  EXPECT_EQ(fs::path(LevelOptionsPath(Home, "X", 1)).filename(), "1.opt");
+}
+
+TEST_F(LevelFiles, ShortOrMissingFilesAreReportedNotRead) {
+  std::string error;
+  EXPECT_FALSE(ReadLevelOptions(Home + "/none.opt", error));
+  EXPECT_NE(error.find("none.opt"), std::string::npos);
+  WriteRaw(Home + "/a.opt", std::vector<uint8_t>(75, 0));
+  EXPECT_FALSE(ReadLevelOptions(Home + "/a.opt", error));
+  EXPECT_NE(error.find("cut short"), std::string::npos);
+  WriteRaw(Home + "/a.lvl", std::vector<uint8_t>(25, 0));
+  EXPECT_FALSE(ReadLevelCells(Home + "/a.lvl", error));
+  WriteRaw(Home + "/b.lvl", {});
+  auto empty = ReadLevelCells(Home + "/b.lvl", error);
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->empty());
+}
+
+TEST_F(LevelFiles, WritingReplacesThroughATemporaryFile) {
+  const std::string path = LevelCellsPath(Home, "P", 1);
+  std::string error;
+  std::vector<TCellRecord> cells(3);
+  ASSERT_TRUE(WriteLevelCells(path, cells, error)) << error;
+  cells.resize(216);
+  ASSERT_TRUE(WriteLevelCells(path, cells, error)) << error;
+  EXPECT_EQ(fs::file_size(path), 216u * 12);
+  EXPECT_FALSE(fs::exists(path + ".tmp"));
+  // A folder in the way of the file: the write fails and says so.
+  fs::create_directories(Home + "/blocked.lvl");
+  EXPECT_FALSE(WriteLevelCells(Home + "/blocked.lvl", cells, error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(LevelFiles, PackCountStopsAtTheFirstGap) {
+  EXPECT_EQ(CountPackLevels(Home, "P"), 0);
+  std::string error;
+  for (int n : {1, 2, 3, 5}) ASSERT_TRUE(WriteLevelCells(LevelCellsPath(Home, "P", n), {}, error));
+  EXPECT_EQ(CountPackLevels(Home, "P"), 3);
+}
+
+}  // namespace

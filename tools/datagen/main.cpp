@@ -1,0 +1,89 @@
+// datagen: draws the game's pictures, renders its fonts and packs them into
+// the two data archives, with the story-map points and the hiscore table.
+//
+//   datagen build --out DIR --source DIR --content DIR [--audio DIR] [--cache DIR] [--jobs N] [--verbose]
+//   datagen preview KEY OUT.png --content DIR [--zoom N]
+//   datagen contact-sheet OUT.png --content DIR
+//   datagen scene NAME OUT.png --content DIR     (board, menu, map, splash, story, hiscore, gameover, credits)
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Pack.h"
+#include "Sheets.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage:\n"
+               "  datagen build --out DIR --source DIR --content DIR [--audio DIR] [--cache DIR] [--jobs N]"
+               " [--verbose]\n"
+               "  datagen preview KEY OUT.png --content DIR [--zoom N]\n"
+               "  datagen contact-sheet OUT.png --content DIR\n"
+               "  datagen scene NAME OUT.png --content DIR\n"
+               "    scenes: board menu map splash story hiscore gameover credits\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage();
+  std::string command = args[0];
+  std::vector<std::string> positional;
+  TGenOptions options;
+  options.Jobs = static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
+  int zoom = 4;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::runtime_error(a + " needs a value");
+      return args[++i];
+    };
+    try {
+      if (a == "--out")
+        options.OutDir = value();
+      else if (a == "--source")
+        options.SourceDir = value();
+      else if (a == "--content")
+        options.ContentDir = value();
+      else if (a == "--audio")
+        options.AudioDir = value();
+      else if (a == "--cache")
+        options.CacheDir = value();
+      else if (a == "--jobs")
+        options.Jobs = std::max(1, std::atoi(value().c_str()));
+      else if (a == "--zoom")
+        zoom = std::max(1, std::atoi(value().c_str()));
+      else if (a == "--verbose")
+        options.Verbose = true;
+      else if (a.rfind("--", 0) == 0) {
+        std::cerr << "datagen: unknown option " << a << "\n";
+        return Usage();
+      } else
+        positional.push_back(a);
+    } catch (const std::exception& e) {
+      std::cerr << "datagen: " << e.what() << "\n";
+      return 2;
+    }
+  }
+
+  try {
+    if (command == "build") {
+      if (options.OutDir.empty() || options.SourceDir.empty() || options.ContentDir.empty()) return Usage();
+      if (options.CacheDir.empty()) options.CacheDir = options.OutDir + "/gen/datagen-cache";
+      return RunBuild(options);
+    }
+    if (command == "preview" && positional.size() == 2) return WritePreview(positional[0], positional[1], options, zoom);
+    if (command == "contact-sheet" && positional.size() == 1) return WriteContactSheet(positional[0], options);
+    if (command == "scene" && positional.size() == 2) return WriteScene(positional[0], positional[1], options);
+  } catch (const std::exception& e) {
+    std::cerr << "datagen: " << e.what() << "\n";
+    return 1;
+  }
+  return Usage();
+}
