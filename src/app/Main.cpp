@@ -212,6 +212,14 @@ bool Tmain::FormCreate() {
   AdvanceProgress();
   // 14. The sound manager, its music and samples. Headless runs never open an
   // audio device: every call still works and nothing is heard.
+  // Without the archive at all, every music entry would report its own error
+  // box before the first sample ends the program; one clear message is enough.
+  if (!CPDb1.Open()) {
+    Platform.HideWindow();
+    ShowError("Cannot read the game data file " + CPDb1.FileName() + ". Please build or reinstall the game.");
+    ExitCode = 1;
+    return false;
+  }
   if (Platform.Headless()) plat::Audio_SetNoDevice(true);
   Sound.StartUp(CPDb1);
   // 15-16.
@@ -363,11 +371,6 @@ void Tmain::RunFrame() {
     PendingRelease_ = false;
   }
   RunScriptCommands();
-  if (Platform.Headless()) {
-    // Nobody sees a headless frame unless a screenshot will capture it: the
-    // frame is drawn only when one is due before the next frame's commands.
-    Platform.GetRenderer().SetDiscardFrames(!(Script_ && Script_->PictureDueBy(TotalTicks + 32)));
-  }
   plat::Event e;
   while (!Closing_ && Platform.PollEvent(e)) DispatchEvent(e);
   if (Closing_) return;

@@ -93,6 +93,7 @@ class Tmain {
 
   // Automation.
   void RunScriptCommands();
+  bool ScriptPictureDueBy(int64_t tick) const { return Script_ && Script_->PictureDueBy(tick); }
   std::string DumpState();
   bool WriteDump(const std::string& path);
 

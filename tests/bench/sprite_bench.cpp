@@ -1,0 +1,63 @@
+// The sprite engine's per-tick work and one draw pass with 2,000 sprites.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "engine/Sprite.h"
+#include "engine/SpriteEngine.h"
+#include "support/RenderFixtures.h"
+
+namespace {
+
+// An animated sprite that dies and is replaced now and then, as pieces do.
+class Churn : public TAnimSprite {
+ public:
+  Churn(TSpriteEngine* e, int n) : TAnimSprite(e), N(n) {
+    SetImageName("piece");
+    SetZ(n % 7);
+    SetX(static_cast<float>((n * 37) % 760));
+    SetY(static_cast<float>((n * 53) % 560));
+    FrameCount = 9;
+    FrameSpeed = 0.1f;
+    Looping = true;
+  }
+  void Move(float step) override {
+    TAnimSprite::Move(step);
+    if (++Age == 600) {
+      Dead();
+      new Churn(Engine, N + 2000);
+    }
+  }
+  int N;
+  int Age = 0;
+};
+
+void SpriteTick(benchmark::State& state) {
+  TSpriteEngine engine;
+  for (int i = 0; i < 2000; ++i) new Churn(&engine, i);
+  for (auto _ : state) {
+    engine.MoveAll(1.0f);
+    engine.CollectDead();
+  }
+  state.counters["sprites"] = engine.Count();
+}
+BENCHMARK(SpriteTick);
+
+void SpriteDrawPass(benchmark::State& state) {
+  render_test::RenderRig rig(std::make_unique<render_test::RecordingRenderer>());
+  auto* rec = static_cast<render_test::RecordingRenderer*>(&rig.BackEnd());
+  rig.AddImage("piece", render_test::MakeRecord(360, 40, 1, 40, 40, 40, 40,
+                                                [](int, int x, int) { return 0xFF000000u | (x * 0x10101u); }));
+  TSpriteEngine engine;
+  engine.Canvas = &rig.Canvas;
+  engine.Images = &rig.Images;
+  for (int i = 0; i < 2000; ++i) new Churn(&engine, i);
+  for (auto _ : state) {
+    engine.DrawAll();
+    rig.Canvas.Flush();
+    rec->Draws.clear();
+  }
+}
+BENCHMARK(SpriteDrawPass);
+
+}  // namespace
