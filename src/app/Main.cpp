@@ -117,6 +117,12 @@ void Tmain::AdvanceProgress() {
 // (50, 247) inside it, lime on green, out of 69 steps.
 void Tmain::DrawProgress() {
   if (Platform.Headless()) return;  // nobody looks; keep headless start-up fast
+  // Showing every step would wait for the display each time: a few updates a
+  // second are plenty.
+  plat::Clock& clock = Platform.GetClock();
+  const uint64_t now = clock.Counter();
+  if (ProgressShownAt_ != 0 && (now - ProgressShownAt_) * 1000 < clock.Frequency() * 40) return;
+  ProgressShownAt_ = now;
   plat::Renderer& r = Platform.GetRenderer();
   r.SetClip(nullptr);
   r.Clear(0xFF000000);

@@ -114,6 +114,9 @@ class Renderer {
   // Headless runs skip the rasterising of frames nobody will look at; the
   // picture of a discarded frame is not kept.
   virtual void SetDiscardFrames(bool /*discard*/) {}
+  // The window's picture was lost (uncovered, resized): show the next frame
+  // even if it equals the last one.
+  virtual void Invalidate() {}
   // Largest texture side the back end can create (0 = no limit).
   virtual int MaxTextureSize() const { return 0; }
 };

@@ -252,6 +252,10 @@ class SdlPlatform final : public Platform {
         break;
       }
       case SDL_WINDOWEVENT:
+        if (ev.window.event == SDL_WINDOWEVENT_EXPOSED || ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            ev.window.event == SDL_WINDOWEVENT_SHOWN || ev.window.event == SDL_WINDOWEVENT_RESTORED) {
+          if (Renderer_) Renderer_->Invalidate();
+        }
         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
           e.Type = EventType::FocusLost;
           Push(e);

@@ -10,6 +10,7 @@
 #include "platform/SdlRenderer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -88,6 +89,9 @@ class SdlRenderer final : public Renderer {
       SDL_SetTextureBlendMode(Target_, SDL_BLENDMODE_NONE);
       SDL_SetTextureScaleMode(Target_, SDL_ScaleModeLinear);
       if (SDL_SetRenderTarget(Sdl_, Target_) != 0) return Failed(error, "cannot draw into the frame texture");
+      SDL_DisplayMode mode;
+      if (SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &mode) == 0 && mode.refresh_rate > 0)
+        RefreshRate_ = mode.refresh_rate;
     } else {
       Surface_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
       if (!Surface_) return Failed(error, "cannot create the frame surface");
@@ -130,12 +134,14 @@ class SdlRenderer final : public Renderer {
   bool UpdateTexture(TextureId id, const uint32_t* argb, int pitchPixels) override {
     Tex* t = Find(id);
     if (!t || !argb || pitchPixels < t->W) return false;
+    ++TextureGeneration_;
     return SDL_UpdateTexture(t->Texture, nullptr, argb, pitchPixels * 4) == 0;
   }
 
   void DestroyTexture(TextureId id) override {
     Tex* t = Find(id);
     if (!t) return;
+    ++TextureGeneration_;
     SDL_DestroyTexture(t->Texture);
     *t = Tex{};
     FreeIds_.push_back(id);
@@ -153,7 +159,7 @@ class SdlRenderer final : public Renderer {
       Tex* t = Find(tex);
       if (!t) return;
       texture = t->Texture;
-      if (t->Mode != mode) {
+      if (Surface_ && t->Mode != mode) {
         SDL_SetTextureBlendMode(texture, mode);
         t->Mode = mode;
       }
@@ -161,7 +167,7 @@ class SdlRenderer final : public Renderer {
         SDL_SetTextureScaleMode(texture, Linear_ ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         t->Linear = Linear_;
       }
-    } else {
+    } else if (Surface_) {
       SDL_SetRenderDrawBlendMode(Sdl_, mode);
     }
     Verts_.resize(static_cast<size_t>(vertexCount));
@@ -173,7 +179,7 @@ class SdlRenderer final : public Renderer {
       if (Indices_[i] < 0 || Indices_[i] >= vertexCount) return;
     }
     if (Software_) SplitRectanglesForSoftware(indexCount);
-    Submit(texture, vertexCount, indexCount);
+    Submit(texture, vertexCount, indexCount, mode);
   }
 
   void DrawLines(const Vertex* v, int vertexCount, const int* indices, int indexCount,
@@ -187,8 +193,9 @@ class SdlRenderer final : public Renderer {
       AddLine(v[a], v[b]);
     }
     if (Indices_.empty()) return;
-    SDL_SetRenderDrawBlendMode(Sdl_, BlendMode(effect));
-    Submit(nullptr, static_cast<int>(Verts_.size()), static_cast<int>(Indices_.size()));
+    const SDL_BlendMode mode = BlendMode(effect);
+    if (Surface_) SDL_SetRenderDrawBlendMode(Sdl_, mode);
+    Submit(nullptr, static_cast<int>(Verts_.size()), static_cast<int>(Indices_.size()), mode);
   }
 
   void DrawPoints(const Vertex* v, int vertexCount, int effect) override {
@@ -200,14 +207,21 @@ class SdlRenderer final : public Renderer {
       AddQuad(v[i].X - 0.5f, v[i].Y - 0.5f, v[i].X + 0.5f, v[i].Y - 0.5f, v[i].X + 0.5f, v[i].Y + 0.5f,
               v[i].X - 0.5f, v[i].Y + 0.5f, v[i].Color, v[i].Color);
     }
-    SDL_SetRenderDrawBlendMode(Sdl_, BlendMode(effect));
-    Submit(nullptr, static_cast<int>(Verts_.size()), static_cast<int>(Indices_.size()));
+    const SDL_BlendMode mode = BlendMode(effect);
+    if (Surface_) SDL_SetRenderDrawBlendMode(Sdl_, mode);
+    Submit(nullptr, static_cast<int>(Verts_.size()), static_cast<int>(Indices_.size()), mode);
   }
 
   void SetClip(const ClipRect* rect) override {
     ClipEmpty_ = false;
     if (!rect) {
-      SDL_RenderSetClipRect(Sdl_, nullptr);
+      if (Surface_) {
+        SDL_RenderSetClipRect(Sdl_, nullptr);
+      } else {
+        Command c;
+        c.Type = Command::NoClip;
+        Frame_.push_back(c);
+      }
       return;
     }
     SDL_Rect r{rect->X, rect->Y, rect->W, rect->H};
@@ -216,7 +230,14 @@ class SdlRenderer final : public Renderer {
       ClipEmpty_ = true;
       return;
     }
-    SDL_RenderSetClipRect(Sdl_, &r);
+    if (Surface_) {
+      SDL_RenderSetClipRect(Sdl_, &r);
+    } else {
+      Command c;
+      c.Type = Command::Clip;
+      c.Rect = r;
+      Frame_.push_back(c);
+    }
   }
 
   // Colour in the game's order (red in the low byte). Clears the whole picture,
@@ -224,6 +245,13 @@ class SdlRenderer final : public Renderer {
   void Clear(uint32_t color) override {
     if (Discard_) return;
     const SDL_Color c = ToSdl(color);
+    if (!Surface_) {
+      Command cmd;
+      cmd.Type = Command::ClearTo;
+      cmd.Color = c;
+      Frame_.push_back(cmd);
+      return;
+    }
     SDL_SetRenderDrawColor(Sdl_, c.r, c.g, c.b, c.a);
     SDL_RenderClear(Sdl_);
   }
@@ -242,16 +270,32 @@ class SdlRenderer final : public Renderer {
       }
       return;
     }
-    SDL_SetRenderTarget(Sdl_, nullptr);
-    SDL_SetRenderDrawColor(Sdl_, 0, 0, 0, 255);
-    SDL_RenderClear(Sdl_);
-    int ww = 0, wh = 0;
-    SDL_GetRendererOutputSize(Sdl_, &ww, &wh);
-    const SDL_Rect dst = LetterboxRect(ww, wh, Width_, Height_);
-    SDL_RenderCopy(Sdl_, Target_, nullptr, &dst);
-    SDL_RenderPresent(Sdl_);
-    SDL_SetRenderTarget(Sdl_, Target_);
+    // A frame like the one on screen (a still menu, a paused game) is not
+    // drawn again: the window keeps showing it and the game sleeps instead.
+    if (Invalid_ || TextureGeneration_ != ShownGeneration_ || !SameAsShown()) {
+      Replay();
+      SDL_SetRenderTarget(Sdl_, nullptr);
+      SDL_SetRenderDrawColor(Sdl_, 0, 0, 0, 255);
+      SDL_RenderClear(Sdl_);
+      int ww = 0, wh = 0;
+      SDL_GetRendererOutputSize(Sdl_, &ww, &wh);
+      const SDL_Rect dst = LetterboxRect(ww, wh, Width_, Height_);
+      SDL_RenderCopy(Sdl_, Target_, nullptr, &dst);
+      SDL_RenderPresent(Sdl_);
+      SDL_SetRenderTarget(Sdl_, Target_);
+      Shown_.swap(Frame_);
+      ShownVerts_.swap(FrameVerts_);
+      ShownIndices_.swap(FrameIndices_);
+      ShownGeneration_ = TextureGeneration_;
+      Invalid_ = false;
+    }
+    Frame_.clear();
+    FrameVerts_.clear();
+    FrameIndices_.clear();
+    Pace();
   }
+
+  void Invalidate() override { Invalid_ = true; }
 
   // With a window the frame texture still holds the last presented picture
   // until the next frame is drawn; headless keeps a copy at Present. Alpha is
@@ -389,9 +433,91 @@ class SdlRenderer final : public Renderer {
     }
   }
 
-  void Submit(SDL_Texture* texture, int vertexCount, int indexCount) {
-    SDL_RenderGeometry(Sdl_, texture, Verts_.data(), vertexCount, Indices_.data(), indexCount);
+  void Submit(SDL_Texture* texture, int vertexCount, int indexCount, SDL_BlendMode mode) {
     ++DrawCalls_;
+    if (Surface_) {
+      SDL_RenderGeometry(Sdl_, texture, Verts_.data(), vertexCount, Indices_.data(), indexCount);
+      return;
+    }
+    // Windowed frames are recorded and drawn at Present, and only when they
+    // differ from the frame on screen.
+    Command c;
+    c.Type = Command::Geometry;
+    c.Texture = texture;
+    c.Mode = mode;
+    c.FirstVertex = static_cast<int>(FrameVerts_.size());
+    c.VertexCount = vertexCount;
+    c.FirstIndex = static_cast<int>(FrameIndices_.size());
+    c.IndexCount = indexCount;
+    FrameVerts_.insert(FrameVerts_.end(), Verts_.begin(), Verts_.begin() + vertexCount);
+    FrameIndices_.insert(FrameIndices_.end(), Indices_.begin(), Indices_.begin() + indexCount);
+    Frame_.push_back(c);
+  }
+
+  // One recorded step of a windowed frame.
+  struct Command {
+    enum Kind : int { Geometry, Clip, NoClip, ClearTo } Type = Geometry;
+    SDL_Texture* Texture = nullptr;
+    SDL_BlendMode Mode = SDL_BLENDMODE_NONE;
+    int FirstVertex = 0, VertexCount = 0, FirstIndex = 0, IndexCount = 0;
+    SDL_Rect Rect{0, 0, 0, 0};
+    SDL_Color Color{0, 0, 0, 0};
+    bool operator==(const Command& o) const {
+      return Type == o.Type && Texture == o.Texture && Mode == o.Mode && FirstVertex == o.FirstVertex &&
+             VertexCount == o.VertexCount && FirstIndex == o.FirstIndex && IndexCount == o.IndexCount &&
+             Rect.x == o.Rect.x && Rect.y == o.Rect.y && Rect.w == o.Rect.w && Rect.h == o.Rect.h &&
+             Color.r == o.Color.r && Color.g == o.Color.g && Color.b == o.Color.b && Color.a == o.Color.a;
+    }
+  };
+
+  bool SameAsShown() const {
+    if (Frame_ != Shown_ || FrameIndices_ != ShownIndices_ || FrameVerts_.size() != ShownVerts_.size())
+      return false;
+    return std::memcmp(FrameVerts_.data(), ShownVerts_.data(), FrameVerts_.size() * sizeof(SDL_Vertex)) == 0;
+  }
+
+  void Replay() {
+    SDL_SetRenderTarget(Sdl_, Target_);
+    for (const Command& c : Frame_) {
+      switch (c.Type) {
+        case Command::Geometry:
+          if (c.Texture) {
+            SDL_SetTextureBlendMode(c.Texture, c.Mode);
+          } else {
+            SDL_SetRenderDrawBlendMode(Sdl_, c.Mode);
+          }
+          SDL_RenderGeometry(Sdl_, c.Texture, FrameVerts_.data() + c.FirstVertex, c.VertexCount,
+                             FrameIndices_.data() + c.FirstIndex, c.IndexCount);
+          break;
+        case Command::Clip:
+          SDL_RenderSetClipRect(Sdl_, &c.Rect);
+          break;
+        case Command::NoClip:
+          SDL_RenderSetClipRect(Sdl_, nullptr);
+          break;
+        case Command::ClearTo:
+          SDL_RenderSetClipRect(Sdl_, nullptr);
+          SDL_SetRenderDrawColor(Sdl_, c.Color.r, c.Color.g, c.Color.b, c.Color.a);
+          SDL_RenderClear(Sdl_);
+          break;
+      }
+    }
+    SDL_RenderSetClipRect(Sdl_, nullptr);
+  }
+
+  // Holds the frame rate to the display's when presenting does not wait for
+  // the display itself (no vertical sync, or an unchanged frame not shown).
+  void Pace() {
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = freq / static_cast<uint64_t>(RefreshRate_ > 0 ? RefreshRate_ : 60);
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (NextFrame_ > now) {
+      const uint64_t waitMs = (NextFrame_ - now) * 1000 / freq;
+      if (waitMs >= 1) SDL_Delay(static_cast<Uint32>(waitMs));
+      now = SDL_GetPerformanceCounter();
+    }
+    NextFrame_ = (NextFrame_ + period > now) ? NextFrame_ + period : now + period;
+    if (NextFrame_ > now + 2 * period) NextFrame_ = now + period;
   }
 
   SDL_Renderer* Sdl_ = nullptr;
@@ -411,6 +537,14 @@ class SdlRenderer final : public Renderer {
   std::vector<SDL_Vertex> Verts_;
   std::vector<int> Indices_;
   std::vector<uint32_t> Front_;
+  // Windowed frames: the one being recorded and the one on screen.
+  std::vector<Command> Frame_, Shown_;
+  std::vector<SDL_Vertex> FrameVerts_, ShownVerts_;
+  std::vector<int> FrameIndices_, ShownIndices_;
+  uint64_t TextureGeneration_ = 0, ShownGeneration_ = ~0ull;
+  bool Invalid_ = true;
+  int RefreshRate_ = 60;
+  uint64_t NextFrame_ = 0;
 };
 
 }  // namespace
