@@ -72,15 +72,6 @@ TEST_F(Board, TilesStandOnTheirCells) {
   EXPECT_EQ(B().TabAt(1, 13), nullptr);
 }
 
-TEST_F(Board, PredicatesFollowTheTabTypes) {
-  for (int t = 0; t <= 15; ++t) {
-    SCOPED_TRACE(t);
-    EXPECT_EQ(TBoard::CanHoldPiece(t), t != 0 && (t < 6 || t > 13));
-    EXPECT_EQ(TBoard::IsSelectable(t), (t >= 1 && t <= 3) || t > 13);
-    EXPECT_EQ(TBoard::IsBox(t), t >= 2 && t <= 5);
-  }
-}
-
 TEST_F(Board, LoadLevelReadsOptionsCellsAndSetsThemUp) {
   TLevelOptions o;
   o.LevelTime = 77;

@@ -87,14 +87,6 @@ TEST_F(LevelFiles, CellRecordLayout) {
   EXPECT_FALSE(d.InGrid());
 }
 
-TEST_F(LevelFiles, PathsFollowThePackLayout) {
-  const std::string p = LevelCellsPath(Home, "Game Levels", 12);
-  EXPECT_EQ(fs::path(p).filename(), "12.lvl");
-  EXPECT_EQ(fs::path(p).parent_path().filename(), "Game Levels");
-  EXPECT_EQ(fs::path(p).parent_path().parent_path().filename(), "levels");
-  EXPECT_EQ(fs::path(LevelOptionsPath(Home, "X", 1)).filename(), "1.opt");
-}
-
 TEST_F(LevelFiles, ShortOrMissingFilesAreReportedNotRead) {
   std::string error;
   EXPECT_FALSE(ReadLevelOptions(Home + "/none.opt", error));

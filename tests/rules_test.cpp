@@ -360,18 +360,4 @@ TEST_F(Rules, IdleCheckSetsNoMovesAfterTwoThousandQuietTicks) {
   EXPECT_EQ(Game->ScreenTicks, 0);
 }
 
-// --- Swap of two cells -------------------------------------------------------------------
-
-TEST_F(Rules, SwapCellsExchangesPiecesAndTheirCells) {
-  Build({"TB"});
-  TGameSprite* t = PieceAt(1, 1);
-  TGameSprite* b = PieceAt(2, 1);
-  B().SwapCells({1, 1}, {2, 1});
-  EXPECT_EQ(PieceAt(1, 1), b);
-  EXPECT_EQ(PieceAt(2, 1), t);
-  EXPECT_EQ(t->Col, 2);
-  EXPECT_EQ(b->Col, 1);
-  EXPECT_FLOAT_EQ(t->X, 40.0f) << "nothing moves on screen";
-}
-
 }  // namespace

@@ -86,7 +86,10 @@ void Tmain::ResumeGameMusic(const std::string& key) {
   if (Sound.Started()) Sound.ResumeMusic(key);
 }
 
-void Tmain::LoadLevelBackground(const std::string& /*picture*/) {}
+void Tmain::LoadLevelBackground(const std::string& picture) {
+  // Without a device (a board driven by tests) there is nothing to load into.
+  if (Canopy.Initialized()) LoadBackground(picture, 512, 512);
+}
 
 void Tmain::BeginLevelPlay() {
   ScreenState = ssPlaying;
