@@ -141,7 +141,24 @@ class Tmain {
   // Level play.
   void BeginLevelPlay();
   void FreeGameObjects();
+  // Leaves the game for the main menu: the board and the bar are freed, the
+  // explosions cleared, the pause lifted and the level music stopped.
+  void QuitToMainMenu();
+  // The last life is gone: frees the game objects and shows the game-over
+  // screen.
   void GameOverStep();
+  // Binds the buttons of the forms that play opens ("nlNext",
+  // "HelpGuiContinue", "btTryAgain").
+  void BindPlayControls();
+  // One tick of the end-of-level tally (Tally.cpp).
+  void TallyStep();
+  // The hint bubble and the tutorial's chain of hints (Hints.cpp).
+  void ShowHint(int x, int y, const std::string& text);
+  void CloseHint();
+  void TutorialStep();
+  void DrawHintPointer();
+  // The frame of a level in play or in test play (MainLoop.cpp).
+  void DrawPlay();
   // --play: a game of the pack and level of the options, as player "Tester".
   bool StartPlay(std::string& error);
   // Parts of the process tick that drive the board.
@@ -195,6 +212,10 @@ class Tmain {
   bool MapArrived = false;
   bool LevelStartRequested = false;
   bool GameOverClickable = false;
+  // The point the hint bubble explains, and where its pointer leaves it:
+  // 0 the left end of its bottom edge, 1 the middle, 2 the right end.
+  int32_t HintX = 0, HintY = 0;
+  uint8_t HintPointerSide = 0;
   bool HiscoresClickable = false;
   TSprite* MenuFoliage = nullptr;
   std::array<TSprite*, 2> CreditsSprites{};

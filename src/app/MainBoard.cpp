@@ -1,11 +1,17 @@
 // The game object's side of level play: the board, cursor, player and
 // explosion singletons, the sounds play asks for, the parts of the process
-// tick that drive the board, the developer keys, starting a level straight
-// from the command line, and the board and player in the state dump.
+// tick that drive the board, leaving a game, the game-over screen, the
+// developer keys, starting a level straight from the command line, and the
+// board and player in the state dump.
 #include <filesystem>
 
+#include "app/HistorySprites.h"
 #include "app/JsonWriter.h"
 #include "app/Main.h"
+#include "app/PlayForms.h"
+#include "engine/GuiButton.h"
+#include "engine/GuiForm.h"
+#include "engine/GuiTaskbar.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "engine/Sprite.h"
@@ -92,9 +98,22 @@ void Tmain::LoadLevelBackground(const std::string& picture) {
 }
 
 void Tmain::BeginLevelPlay() {
+  BindPlayControls();
   ScreenState = ssPlaying;
   PlayGameMusic(CurrentMusic, true);
   ScreenTicks = 0;
+}
+
+void Tmain::BindPlayControls() {
+  if (TGuiButton* next = FindButton(GuiBase1, TControlName::nlNext)) {
+    next->OnClick = [this](TGuiControl&) {
+      if (Board_) Board_->NextLevelClick();
+    };
+  }
+  if (TGuiButton* help = FindButton(GuiBase1, TControlName::HelpGuiContinue))
+    help->OnClick = [this](TGuiControl&) { CloseHint(); };
+  if (TGuiButton* again = FindButton(GuiBase1, TControlName::btTryAgain))
+    again->OnClick = [this](TGuiControl&) { Player().Retry(*this); };
 }
 
 void Tmain::FreeGameObjects() {
@@ -106,15 +125,53 @@ void Tmain::FreeGameObjects() {
     }
   }
   FreeBoard();
+  // The in-game bar is freed here once it exists.
   SpriteEngine().CollectDead();
   aMouse.ClearOnUpdate = true;
 }
 
+void Tmain::QuitToMainMenu() {
+  FreeGameObjects();
+  Explosions().Clear();
+  GamePaused = false;
+  StopGameMusic(CurrentMusic);
+  // The forms of play close with it: a result form or a hint bubble left on
+  // screen would stand over the menu.
+  ShowForm(GuiBase1, TControlName::formNextLevel, false);
+  ShowForm(GuiBase1, TControlName::LevelTestCompleted, false);
+  ShowForm(GuiBase1, TControlName::formTimeOver, false);
+  if (HintShown) {
+    ShowForm(GuiBase1, TControlName::HelpGUI, false);
+    HintShown = false;
+  }
+  ShowMainMenu();
+}
+
 void Tmain::GameOverStep() {
-  if (Board_) Board_->GameOver = 1;
+  std::string pack;
+  if (Board_) {
+    Board_->GameOver = 1;
+    pack = Board_->PackName;
+  }
   FreeGameObjects();
   ScreenState = ssGameOver;
   GameOverClickable = false;
+  if (pack == "Game Levels" && !RelaxedMode) {
+    // The player's score enters the hiscore table here (RecordHiscore) once
+    // the table exists.
+  }
+  // The picture fades in over four seconds, then stays; the words come with it.
+  AddHistoryPicture(*this, "gameover.image", 0, 4, 0, 999999, ssGameOver, 271, 100);
+  AddHistoryPicture(*this, "gameover.image", 4, 1000, 1, 1, ssGameOver, 271, 100);
+  auto* words = new THistoryText(&SpriteEngine());
+  words->Text = "GAME          OVER";
+  words->FontIndex = 0;
+  words->StartSecond = 4;
+  words->EndSecond = 1000;
+  words->SetX(0);  // centred
+  words->SetY(300);
+  words->SetZ(2);
+  words->OwnerState = ssGameOver;
   ScreenTicks = 0;
   FadeLevel = 255.0;
 }
@@ -260,6 +317,50 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
     j.EndArray();
     j.EndObject();
   }
+  // The forms on screen, the hint bubble, the tally and the cursor's
+  // selection: what the tests of level play read.
+  j.BeginArray("gui");
+  TGuiTaskbar& root = GuiBase1.Root();
+  for (int i = 0; i < root.ChildCount(); ++i) {
+    const TGuiControl* form = root.Child(i);
+    if (form && form->Kind() == TGuiKind::Form && form->Visible()) j.Value(nullptr, form->Name);
+  }
+  j.EndArray();
+  j.BeginObject("hint");
+  j.Value("shown", HintShown);
+  j.Value("x", HintX);
+  j.Value("y", HintY);
+  j.Value("side", static_cast<int>(HintPointerSide));
+  if (const TGuiForm* bubble = FindForm(GuiBase1, TControlName::HelpGUI)) {
+    j.Value("left", bubble->Bounds.Left);
+    j.Value("top", bubble->Bounds.Top);
+  }
+  j.Value("text", LabelText(GuiBase1, TControlName::HelpText));
+  j.EndObject();
+  if (Board_) {
+    const TBoard& b = *Board_;
+    j.BeginObject("tally");
+    j.Value("phase", b.TallyPhase);
+    j.Value("clock", b.TallyClock);
+    j.Value("bonus", b.Bonus);
+    j.Value("time_bonus_left", b.TimeBonusLeft);
+    j.Value("skip", SkipTally);
+    j.Value("next_visible", ButtonVisible(GuiBase1, TControlName::nlNext));
+    j.Value("nl_time", LabelText(GuiBase1, TControlName::nlTime));
+    j.Value("nl_mana", LabelText(GuiBase1, TControlName::nlMana));
+    j.Value("nl_bonus", LabelText(GuiBase1, TControlName::nlBonusPoints));
+    j.Value("nl_score", LabelText(GuiBase1, TControlName::nlScore));
+    j.Value("nl_lives", LabelText(GuiBase1, TControlName::nlLives));
+    j.EndObject();
+  }
+  if (Mouse_) {
+    j.BeginObject("cursor");
+    j.Value("sel_col", Mouse_->SelCol);
+    j.Value("sel_row", Mouse_->SelRow);
+    j.Value("marker_visible", Board_ && Board_->Selection && Board_->Selection->Visible);
+    j.EndObject();
+  }
+  j.Value("game_over_clickable", GameOverClickable);
   if (Player_) {
     const TPlayer& p = *Player_;
     j.BeginObject("player");
@@ -268,6 +369,9 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
     j.Value("lives", p.Lives);
     j.Value("level_start_score", p.LevelStartScore);
     j.Value("next_life_score", p.NextLifeScore);
+    j.BeginArray("tutorial_flags");
+    for (size_t i = 1; i < p.TutorialFlags.size(); ++i) j.Value(nullptr, static_cast<int>(p.TutorialFlags[i]));
+    j.EndArray();
     j.BeginObject("mana");
     j.Value("tree", p.ManaTree);
     j.Value("water", p.ManaWater);

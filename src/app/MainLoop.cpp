@@ -3,12 +3,18 @@
 
 #include "app/HistorySprites.h"
 #include "app/Main.h"
+#include "app/Resources.h"
+#include "board/Board.h"
+#include "engine/Fonts.h"
+#include "engine/Images.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/Mouse.h"
 
 namespace {
 bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
+// The size of the "TIME OVER" and "NO MORE MOVES LEFT" notices.
+constexpr double kNoticeScale = 1.4;
 }  // namespace
 
 void Tmain::TimerTimer() {
@@ -60,7 +66,10 @@ void Tmain::TimerProcess() {
   }
   // 11.
   --StartDelay;
-  // 12-13. The end-of-level tally and the tutorial hints: with level play.
+  // 12. The end-of-level tally.
+  if (ScreenState == ssPlaying && Board_ && Board_->ResultShown) TallyStep();
+  // 13. The tutorial hints.
+  if (ScreenState == ssPlaying && ScreenTicks > 300) TutorialStep();
 }
 
 bool Tmain::Click() { return aMouse.Pressed(0); }
@@ -121,6 +130,11 @@ void Tmain::CanopyRender() {
     case ssGameOver:
       Canvas.FillRect(0, 0, 800, 600, 0xFF000000, kBlendOpaque);
       sprites.DrawAll();
+      if (Click() && GameOverClickable) {
+        // The click leads to the hiscore table once it exists; until then the
+        // game goes back to the main menu.
+        ShowMainMenu();
+      }
       break;
     case ssMap:
       DrawBackground(true);
@@ -136,12 +150,83 @@ void Tmain::CanopyRender() {
       break;
     case ssPlaying:
     case ssEditorTest:
-      sprites.DrawAll();
-      GuiBase1.Draw();
+      DrawPlay();
       break;
     default:
       break;
   }
+  if (HintShown) DrawHintPointer();
+}
+
+void Tmain::DrawPlay() {
+  TBoard* board = Board_;
+  auto dimLayer = [&] { Canvas.FillRect(0, 0, 800, 600, 0x82000000, kBlendAlpha); };
+  // Two-colour text centred on x = 400.
+  auto centred = [&](int font, const std::string& text, float y, TColor top, TColor bottom) {
+    if (TCanopyFont* f = Fonts.Items(font))
+      f->TextOutEx(text, top, 400.0f - static_cast<float>(f->TextWidth(text)) / 2.0f, y, bottom, kBlendAlpha);
+  };
+  // a-d: the level's picture, the dim layer of an open dialog under the
+  // sprites, the sprites, and the particles over them.
+  DrawBackground(true);
+  if (DialogOpen) dimLayer();
+  SpriteEngine().DrawAll();
+  if (!DialogOpen) {
+    // The particle manager draws here once it exists.
+    Explosions().DrawAll();
+  }
+  // e-g: the board's news.
+  if (board && board->Completed) {
+    if (TCanopyImage* img = Images.Items(ImageIndexes[ciLevelComplete])) {
+      Canvas.Draw(img, 0, 400.0f - static_cast<float>(img->PatternSize.W) / 2.0f,
+                  100.0f - static_cast<float>(img->PatternSize.H) / 2.0f, kBlendAlpha);
+    }
+  }
+  if (ScreenState == ssPlaying && board && (board->TimeOver || board->NoMoves)) {
+    // Large and shadowed, on a dark band: the words stand over a busy board.
+    if (TCanopyFont* f = Fonts.Items(0)) {
+      f->Scale = kNoticeScale;
+      f->Style = feShadow;
+      const float half = static_cast<float>(f->TextWidth("CLICK TO CONTINUE")) / 2.0f + 40.0f;
+      const float bottom = 300.0f + static_cast<float>(f->TextHeight("CLICK TO CONTINUE")) + 14.0f;
+      Canvas.FillRect(400.0f - half, 236.0f, 400.0f + half, bottom, 0xA0000000, kBlendAlpha);
+    }
+    if (board->TimeOver) {
+      centred(0, "TIME OVER", 250, 0xFF008000, 0xFF00FFFF);
+      centred(0, "CLICK TO CONTINUE", 300, 0xFF008000, 0xFF00FFCC);
+    }
+    if (board->NoMoves) {
+      centred(0, "NO MORE MOVES LEFT", 250, 0xFF008000, 0xFF00FFFF);
+      centred(0, "CLICK TO CONTINUE", 300, 0xFF008000, 0xFF00FFCC);
+    }
+    if (TCanopyFont* f = Fonts.Items(0)) {
+      f->Scale = 1.0;
+      f->Style = 0;
+    }
+  }
+  // h: lives, level and score.
+  if (!DialogOpen && !HintShown) {
+    if (TCanopyFont* f = Fonts.Items(2)) {
+      f->Scale = 1.0;
+      f->Interleave = 2.0;
+      f->TextOut(ZeroPad(Player().Lives, 2), 0xFFFFFFFF, 476, 555);
+      f->TextOut(ZeroPad(board ? board->LevelNumber : 0, 2), 0xFFFFFFFF, 540, 555);
+      f->TextOut(ZeroPad(Player().Score, 11), 0xFFFFFFFF, 610, 555);
+    }
+  }
+  // i: the pause.
+  if (GamePaused) {
+    dimLayer();
+    centred(3, "GAME PAUSED", 250, 0xFF00FFFF, 0xFF0000FF);
+  }
+  // j-k: the forms, then the cursor over everything.
+  GuiBase1.Draw();
+  if (!Player().SystemCursor) {
+    if (TCanopyImage* img = Images.Items(ImageIndexes[ciMouse]))
+      Canvas.Draw(img, 0, static_cast<float>(MouseX), static_cast<float>(MouseY), kBlendAlpha);
+  }
+  // l: a click closes the mana-full hint.
+  if (Click() && Player().TutorialFlags[6] == 1) CloseHint();
 }
 
 void Tmain::FormKeyDown(int key) {

@@ -305,34 +305,3 @@ void TBoard::ShowLevelBackground() {
   BackgroundPicture = "world" + std::to_string(Options.Background) + ".jpg";
   Game.LoadLevelBackground(BackgroundPicture);
 }
-
-// The level flow the rules reach.
-
-void TBoard::LevelWon() {
-  if (Game.ScreenState == ssEditorTest) Options.Tested = 1;
-  Completed = 1;
-}
-
-void TBoard::ShowLevelResult() {
-  ResultShown = 1;
-  Game.SkipTally = false;
-  TallyClock = 0.0;
-  TallyPhase = 0;
-  TimeBonusLeft = Game.RelaxedMode ? 0 : Options.LevelTime - ElapsedSeconds;
-  Bonus = 0;
-  Game.ScreenTicks = 0;
-}
-
-void TBoard::ShowTestResult() { ResultShown = 1; }
-
-void TBoard::TimeUp() {
-  if (TimeOver) return;
-  TimeOver = 1;
-  TPlayer& player = Game.Player();
-  if (player.Lives == 1) {
-    // Frees the game objects, this board among them: nothing may follow.
-    Game.GameOverStep();
-    return;
-  }
-  player.ClearMana();
-}

@@ -94,10 +94,17 @@ class TBoard : public TSprite {
   void ManaFlight(const TGameSprite& piece);
   void HitCell(int col, int row);
 
-  // The level flow the rules and the clock reach.
+  // The level flow (LevelFlow.cpp): the win, the result forms, the way on to
+  // the next level, and the time running out.
   void LevelWon();
   void ShowLevelResult();
   void ShowTestResult();
+  // "nlNext" of the result form.
+  void NextLevelClick();
+  // The next level of the pack, or the end of the pack.
+  void AdvanceLevel();
+  // The clock has passed the level's time. The last life ends the game, which
+  // frees this board: nothing may use it after this call.
   void TimeUp();
   // True when the board steps, the idle check and clicks may run: none of
   // FadingIn, Completed, TimeOver, NoMoves, and no dialog or hint open.

@@ -28,21 +28,33 @@ TMouse::~TMouse() { Game.SpriteSingletonGone(this); }
 
 void TMouse::Move(float step) {
   TAnimSprite::Move(step);
-  // The one collision pass of the game: cells, buttons and the cursor meet here.
-  Engine->CollideAll();
+  // The cursor takes its place before the collision pass, not after it: a
+  // press arrives in the same frame as the motion that brought the pointer to
+  // it, and it must meet the cell under the pointer, not the one it left.
   SetX(static_cast<float>(Game.MouseX));
   SetY(static_cast<float>(Game.MouseY));
+  HitRect = {CeilToInt(X), CeilToInt(Y), CeilToInt(X + 1.0), CeilToInt(Y + 1.0)};
+  // A press that begins now may act once, also when the pointer never rested
+  // on a cell with the button up before it (a quick move and click).
+  const bool held = Game.aMouse.Pressed(0);
+  if (held && !WasHeld_) FreshPress = 1;
+  WasHeld_ = held;
+
+  // The one collision pass of the game: cells, buttons and the cursor meet here.
+  Engine->CollideAll();
+
   TBoard* board = Game.BoardIfAny();
   // A click after time over or "no more moves" tries the level again. When
-  // both are up, the one click clears both and costs one life, not two.
-  if (board && Game.aMouse.Pressed(0) && (board->TimeOver || board->NoMoves)) {
+  // both are up, the one click clears both and costs one life, not two. The
+  // press is used up: held on, it must not also pick a piece of the new board.
+  if (board && held && (board->TimeOver || board->NoMoves)) {
     board->TimeOver = 0;
     board->NoMoves = 0;
+    FreshPress = 0;
     Game.Player().Retry(Game);
   }
   board = Game.BoardIfAny();
   if (AwayTicks > 1 && board && board->Selection) board->Selection->Visible = false;
-  HitRect = {CeilToInt(X), CeilToInt(Y), CeilToInt(X + 1.0), CeilToInt(Y + 1.0)};
 }
 
 void TMouse::Draw() {
@@ -127,6 +139,9 @@ void TMouse::OnCollision(TSprite& other) {
     if (swapped) {
       CommitSwap(*t);
       Deselect();
+      // The press has acted: held on, it must not pick the cell it swapped
+      // into on the next tick.
+      FreshPress = 0;
     } else {
       FreshPress = 0;  // the press is used up
     }

@@ -31,6 +31,9 @@ class TMouse : public TAnimSprite {
   int32_t SelCol = 0, SelRow = 0;
   uint8_t FreshPress = 0;
   int32_t AwayTicks = 0;
+
+ private:
+  bool WasHeld_ = false;  // the left button at the previous tick
 };
 
 class TSelection : public TAnimSprite {

@@ -1,0 +1,136 @@
+// The tutorial hints: a bubble ("HelpGUI") that points at a spot of the
+// screen with a translucent triangle and explains it, and the chain of the
+// five hints of the story campaign: the first match, then the first wooden
+// box, iron box, blue and orange force field on the board.
+#include <cmath>
+#include <string>
+
+#include "app/Main.h"
+#include "app/PlayForms.h"
+#include "board/Board.h"
+#include "engine/GuiForm.h"
+
+namespace {
+
+constexpr TColor kPointerColor = 0x8700FBFB;
+
+struct TTutorialHint {
+  int BoxKind;  // the tab type the hint explains; 0 for the first, shown at once
+  const char* Text;
+};
+
+// Flags 1..5 of the player's tutorial flags, in the order of the chain.
+const TTutorialHint kChain[5] = {
+    {0, "Create Matches of 3 in a row by clicking on adjacent pieces to swap them."},
+    {ttWood, "Behind this piece is a wooden box. Make matches over each wooden box to finish the level."},
+    {ttFerro,
+     "Behind this piece is an iron box. Make matches over the irons boxes, to the irons boxes becomes a wood box."},
+    {ttForceField,
+     "In front of this piece is a Blue Force Field. This force fields locks the piece. Make matches over the "
+     "locked piece, to make it disappear and becomes a wood box."},
+    {ttForceField2,
+     "In front of this piece is a Orange Force Field. This force fields locks the piece. Make matches over the "
+     "locked piece, to make it disappear and becomes a Blue Force Field."},
+};
+
+// The first explained point of the first hint: the middle of the board's
+// lower half, where the first swap is usually made.
+constexpr int kFirstHintX = 225, kFirstHintY = 405;
+
+}  // namespace
+
+void Tmain::ShowHint(int x, int y, const std::string& text) {
+  if (HintShown) return;
+  HintShown = true;
+  TGuiBase& gui = GuiBase1;
+  ShowForm(gui, TControlName::HelpGUI, true);
+  SetLabelText(gui, TControlName::HelpText, text);
+  int left = 0;
+  bool placed = true;
+  if (x < 200) {
+    HintPointerSide = 0;
+    left = 200;
+  } else if (x < 400) {
+    HintPointerSide = 1;
+    left = 100;
+  } else if (x < 600) {
+    HintPointerSide = 2;
+    left = 200;
+  } else if (x < 800) {
+    HintPointerSide = 1;
+    left = 300;
+  } else {
+    placed = false;  // off the right edge: the bubble keeps its side and place
+  }
+  if (!placed) {
+    if (const TGuiForm* form = FindForm(gui, TControlName::HelpGUI)) left = form->Bounds.Left;
+  }
+  HintX = x;
+  HintY = y;
+  PlaceForm(gui, TControlName::HelpGUI, left, y - FormHeight(gui, TControlName::HelpGUI) - 30);
+}
+
+void Tmain::CloseHint() {
+  PlayGameSound("mouse-over-menu.ogg");
+  for (uint8_t& flag : Player().TutorialFlags)
+    if (flag == 1) flag = 0;
+  ShowForm(GuiBase1, TControlName::HelpGUI, false);
+  HintShown = false;
+  ScreenTicks = 0;
+}
+
+void Tmain::TutorialStep() {
+  if (DialogOpen || GamePaused || !Board_) return;
+  // One bubble at a time: a hint that came up while another is on screen
+  // would be marked as shown and never seen.
+  if (HintShown) return;
+  TPlayer& player = Player();
+  for (int i = 1; i <= 5; ++i) {
+    uint8_t& flag = player.TutorialFlags[i];
+    if (flag != 2) continue;  // shown or done: the chain goes on to the next
+    const TTutorialHint& hint = kChain[i - 1];
+    if (hint.BoxKind == 0) {
+      flag = 1;
+      ShowHint(kFirstHintX, kFirstHintY, hint.Text);
+      return;
+    }
+    // The first such cell from the bottom row up, each row from the left.
+    for (int r = kBoardRows - 1; r >= 1; --r) {
+      for (int c = 1; c <= kBoardCols; ++c) {
+        const TBoardTab* tab = Board_->TabAt(c, r);
+        if (tab && tab->TabType == hint.BoxKind) {
+          flag = 1;
+          ShowHint(static_cast<int>(std::ceil(tab->X + 15.0)), static_cast<int>(std::ceil(tab->Y + 15.0)), hint.Text);
+          return;
+        }
+      }
+    }
+    return;  // pending until such a cell is on the board; the chain waits
+  }
+}
+
+void Tmain::DrawHintPointer() {
+  const TGuiForm* form = FindForm(GuiBase1, TControlName::HelpGUI);
+  if (!form) return;
+  const TRect r = form->ScreenRect();
+  const float bottom = static_cast<float>(r.Bottom);
+  float a = 0, b = 0;
+  switch (HintPointerSide) {
+    case 0:
+      a = static_cast<float>(r.Left);
+      b = a + 50;
+      break;
+    case 1: {
+      const float middle = static_cast<float>(r.Left + r.Right) / 2.0f;
+      a = middle - 25;
+      b = middle + 25;
+      break;
+    }
+    default:
+      b = static_cast<float>(r.Right);
+      a = b - 50;
+      break;
+  }
+  Canvas.FillTriangle(kPointerColor, kBlendAlpha, TPoint2{static_cast<float>(HintX), static_cast<float>(HintY)},
+                      TPoint2{a, bottom}, TPoint2{b, bottom});
+}
