@@ -21,24 +21,7 @@ class Board : public BoardFixture {
   // digit; cells not given are left out of the file.
   void WriteLevel(const std::string& pack, int n, const std::vector<std::string>& pieces,
                   const std::vector<std::string>& tabs = {}, TLevelOptions options = {}) {
-    std::vector<TCellRecord> cells;
-    for (int c = 1; c <= kBoardCols; ++c) {
-      for (int r = 1; r <= static_cast<int>(pieces.size()); ++r) {
-        if (c > static_cast<int>(pieces[r - 1].size())) continue;
-        const char p = pieces[r - 1][c - 1];
-        const char t = r <= static_cast<int>(tabs.size()) && c <= static_cast<int>(tabs[r - 1].size())
-                           ? tabs[r - 1][c - 1]
-                           : '1';
-        TCellRecord rec;
-        rec.Col = c;
-        rec.Row = r;
-        rec.Piece = p == '.' ? kNoPiece : static_cast<uint8_t>(KindFromLetter(p));
-        rec.TabType = t == 's' ? 1 : static_cast<uint8_t>(t - '0');
-        rec.Spawn = t == 's';
-        cells.push_back(rec);
-      }
-    }
-    WriteCells(pack, n, cells, options);
+    WriteCells(pack, n, CellsFromPictures(pieces, tabs), options);
   }
   void WriteCells(const std::string& pack, int n, const std::vector<TCellRecord>& cells,
                   const TLevelOptions& options = {}) {

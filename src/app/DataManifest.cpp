@@ -1,21 +1,14 @@
 #include "app/DataManifest.h"
 
+#include "engine/TextCompare.h"
+
 #include <cctype>
 
 namespace {
 
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 int IndexIn(const std::vector<TImageSpec>& list, std::string_view key) {
   for (size_t i = 0; i < list.size(); ++i) {
-    if (SameKey(list[i].Key, key)) return static_cast<int>(i);
+    if (SameText(list[i].Key, key)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -185,7 +178,7 @@ const std::vector<std::pair<const char*, int>>& EditorIcons() {
 
 int EditorIconIndex(std::string_view buttonName) {
   for (const auto& [name, index] : EditorIcons()) {
-    if (SameKey(name, buttonName)) return index;
+    if (SameText(name, buttonName)) return index;
   }
   return -1;
 }

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "engine/Blowfish.h"
+#include "engine/TextCompare.h"
 
 namespace {
 
@@ -33,17 +34,6 @@ uint32_t ReadU32(const uint8_t* p) {
 }
 
 int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 void ParseRecordHeader(const uint8_t* h, TCPDbEntry& e) {
   e.Type = ReadU16(h + 0);
@@ -401,7 +391,7 @@ std::string TCPDb::RecordKey(int index) {
 int TCPDb::IndexOf(std::string_view key) {
   Open();
   for (size_t i = 0; i < Table_.size(); ++i)
-    if (SameKey(Table_[i].Key, key)) return static_cast<int>(i);
+    if (SameText(Table_[i].Key, key)) return static_cast<int>(i);
   return -1;
 }
 

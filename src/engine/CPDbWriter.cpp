@@ -12,19 +12,9 @@
 
 #include "engine/Blowfish.h"
 #include "engine/CPDb.h"
+#include "engine/TextCompare.h"
 
 namespace {
-
-bool SameKey(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 void PutU16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v));
@@ -93,7 +83,7 @@ void TCPDbWriter::Add(const std::string& key, uint16_t type, std::vector<uint8_t
   }
 
   for (Record& existing : Records_) {
-    if (SameKey(existing.Key, key)) {
+    if (SameText(existing.Key, key)) {
       existing = std::move(record);
       return;
     }
@@ -103,7 +93,7 @@ void TCPDbWriter::Add(const std::string& key, uint16_t type, std::vector<uint8_t
 
 bool TCPDbWriter::Remove(const std::string& key) {
   for (auto it = Records_.begin(); it != Records_.end(); ++it) {
-    if (SameKey(it->Key, key)) {
+    if (SameText(it->Key, key)) {
       Records_.erase(it);
       return true;
     }

@@ -170,7 +170,7 @@ TGuiControl* TGuiControl::ChildOfKind(TGuiKind kind) const {
 }
 
 TGuiControl* TGuiControl::FindControl(std::string_view name) {
-  if (GuiSameText(Name, name)) return this;
+  if (SameText(Name, name)) return this;
   for (const auto& c : Children_)
     if (TGuiControl* found = c->FindControl(name)) return found;
   return nullptr;

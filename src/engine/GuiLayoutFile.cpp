@@ -150,7 +150,7 @@ void PutList(std::vector<uint8_t>& out, const std::vector<TGuiLayoutControl>& li
 
 const std::string* TGuiLayoutControl::Value(std::string_view name) const {
   for (const TGuiLayoutProp& p : Props)
-    if (p.Type != ptFill && p.Type != ptFont && GuiSameText(p.Name, name)) return &p.Value;
+    if (p.Type != ptFill && p.Type != ptFont && SameText(p.Name, name)) return &p.Value;
   return nullptr;
 }
 

@@ -43,7 +43,7 @@ constexpr Named kStyles[] = {{"bold", 1}, {"italic", 2}, {"shadow", 4}, {"emboss
 template <size_t N>
 std::optional<int> LookUp(const Named (&table)[N], std::string_view word) {
   for (const Named& n : table)
-    if (GuiSameText(n.Word, word)) return n.Value;
+    if (SameText(n.Word, word)) return n.Value;
   return std::nullopt;
 }
 
@@ -55,8 +55,8 @@ const char* WordFor(const Named (&table)[N], int value) {
 }
 
 bool IsImageProperty(TGuiKind kind, std::string_view name) {
-  if (kind == TGuiKind::Form) return GuiSameText(name, "ImageIndex") || GuiSameText(name, "IconIndex");
-  if (kind == TGuiKind::Button) return GuiSameText(name, "ImageIndex");
+  if (kind == TGuiKind::Form) return SameText(name, "ImageIndex") || SameText(name, "IconIndex");
+  if (kind == TGuiKind::Button) return SameText(name, "ImageIndex");
   return false;
 }
 
@@ -147,7 +147,7 @@ class Compiler {
 
   static void Set(TGuiLayoutControl& c, TGuiLayoutProp p) {
     for (TGuiLayoutProp& q : c.Props) {
-      if (GuiSameText(q.Name, p.Name)) {
+      if (SameText(q.Name, p.Name)) {
         q = std::move(p);
         return;
       }
@@ -414,7 +414,7 @@ void WriteControl(DataWriter& w, const TGuiLayoutControl& c, const TGuiSourceIma
   const TGuiClassInfo& info = GuiClassInfo(kind);
   std::vector<std::string> head{WordOfKind(kind)};
   const TGuiLayoutProp* nameProp = nullptr;
-  if (!c.Props.empty() && c.Props.front().Type == ptString && GuiSameText(c.Props.front().Name, "Name") &&
+  if (!c.Props.empty() && c.Props.front().Type == ptString && SameText(c.Props.front().Name, "Name") &&
       !c.Props.front().Value.empty() && c.Props.front().Value.find_first_of("\r\n") == std::string::npos &&
       Writable(c.Props.front().Value)) {
     nameProp = &c.Props.front();

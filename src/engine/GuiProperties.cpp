@@ -154,7 +154,6 @@ const std::vector<TGuiClassInfo>& Classes() {
   return classes;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -170,20 +169,13 @@ bool GuiKindLoadable(TGuiKind kind) { return kind != TGuiKind::Taskbar && kind !
 
 std::optional<TGuiKind> GuiKindFromClassName(std::string_view className) {
   for (const TGuiClassInfo& info : Classes())
-    if (GuiKindLoadable(info.Kind) && GuiSameText(info.ClassName, className)) return info.Kind;
+    if (GuiKindLoadable(info.Kind) && SameText(info.ClassName, className)) return info.Kind;
   return std::nullopt;
-}
-
-bool GuiSameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
 }
 
 const TGuiPropDesc* FindGuiProp(const std::vector<TGuiPropDesc>& props, std::string_view name) {
   for (const TGuiPropDesc& p : props)
-    if (GuiSameText(p.Name, name)) return &p;
+    if (SameText(p.Name, name)) return &p;
   return nullptr;
 }
 
@@ -204,8 +196,8 @@ std::optional<TColor> ParseGuiColor(std::string_view text) {
 
 std::optional<bool> ParseGuiBool(std::string_view text) {
   text = Trim(text);
-  if (GuiSameText(text, "true")) return true;
-  if (GuiSameText(text, "false")) return false;
+  if (SameText(text, "true")) return true;
+  if (SameText(text, "false")) return false;
   if (auto v = ParseGuiInt(text)) return *v != 0;
   return std::nullopt;
 }

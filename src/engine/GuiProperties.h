@@ -4,6 +4,8 @@
 // and value types against it.
 #pragma once
 
+#include "engine/TextCompare.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -85,8 +87,6 @@ std::optional<TGuiKind> GuiKindFromClassName(std::string_view className);
 bool GuiKindLoadable(TGuiKind kind);
 // Case-insensitive lookup; the first match wins. nullptr when absent.
 const TGuiPropDesc* FindGuiProp(const std::vector<TGuiPropDesc>& props, std::string_view name);
-
-bool GuiSameText(std::string_view a, std::string_view b);
 
 // Conversions of the text values stored for non-fill, non-font properties.
 std::optional<int64_t> ParseGuiInt(std::string_view text);

@@ -18,19 +18,10 @@
 #include <climits>
 
 #include "engine/CPDb.h"
+#include "engine/TextCompare.h"
 #include "platform/Platform.h"
 
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 uint32_t ApplyAlphaLevel(uint32_t argb, TAlphaLevel level) {
   switch (level) {
@@ -287,7 +278,7 @@ TCanopyImage* TCanopyImages::Find(std::string_view name) const { return Items(In
 
 int TCanopyImages::IndexOf(std::string_view name) const {
   for (int i = 0; i < Count(); ++i) {
-    if (SameName(Items_[static_cast<size_t>(i)]->Name, name)) return i;
+    if (SameText(Items_[static_cast<size_t>(i)]->Name, name)) return i;
   }
   return -1;
 }

@@ -48,3 +48,8 @@ class BoardFixture : public ::testing::Test {
 // The letter of a piece kind in the grids above.
 char KindLetter(int kind);
 int KindFromLetter(char letter);
+// Level-file records from pictures of rows: piece letters ('.' none) and tab
+// digits ('s' a plain spawn point, missing digits plain); cells beyond a row's
+// text are left out.
+std::vector<TCellRecord> CellsFromPictures(const std::vector<std::string>& pieces,
+                                           const std::vector<std::string>& tabs);
