@@ -2,79 +2,47 @@
 // script: a swap made with the mouse breaks a line, the board cascades and
 // refills, and the dumps show it the same way for the same seed.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <memory>
 
 #include "board/LevelFile.h"
+#include "support/BoardFixture.h"
+#include "support/GameRunner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using game_test::GameRunner;
 
 class PlayE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    const fs::path build(GW_BUILD_DIR);
-    if (!fs::exists(build / "Data" / "GameData.CPDB") || !fs::exists(build / "data" / "mappoints.map"))
-      GTEST_SKIP() << "the game data has not been built in " << build;
-    Home = fs::temp_directory_path() /
-           ("gw-play-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(Home);
-    fs::create_directories(Home);
-    fs::create_directory_symlink(build / "Data", Home / "Data");
-    fs::create_directory_symlink(build / "data", Home / "data");
+    if (!GameRunner::Built()) GTEST_SKIP() << "the game and its data have not been built";
+    Runner = std::make_unique<GameRunner>(
+        std::string("play-") + ::testing::UnitTest::GetInstance()->current_test_info()->name(), false);
     WriteSwapLevel();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(Home, ec);
   }
 
   // A 5 x 5 board under a row of spawn points. Swapping the tree at (3, 3)
   // with the fire piece below it lines up four trees in row 4.
   void WriteSwapLevel() {
-    const char* rows[] = {".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"};
-    const char* tabs[] = {"sssss", "11111", "11111", "22221", "22222"};
-    std::vector<TCellRecord> cells;
-    for (int c = 1; c <= 5; ++c) {
-      for (int r = 1; r <= 5; ++r) {
-        TCellRecord rec;
-        rec.Col = c;
-        rec.Row = r;
-        const char p = rows[r - 1][c - 1];
-        rec.Piece = p == 'T' ? 3 : p == 'F' ? 2 : p == 'B' ? 0 : kNoPiece;
-        rec.TabType = tabs[r - 1][c - 1] == '2' ? 2 : 1;
-        rec.Spawn = tabs[r - 1][c - 1] == 's';
-        cells.push_back(rec);
-      }
-    }
+    const std::vector<TCellRecord> cells =
+        CellsFromPictures({".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"}, {"sssss", "11111", "11111", "22221", "22222"});
     TLevelOptions options;
     options.MaxCaveiras = 0;
+    const std::string home = Runner->Home.string();
     std::string error;
-    ASSERT_TRUE(WriteLevelOptions(LevelOptionsPath(Home.string(), "Swap", 1), options, error)) << error;
-    ASSERT_TRUE(WriteLevelCells(LevelCellsPath(Home.string(), "Swap", 1), cells, error)) << error;
+    ASSERT_TRUE(WriteLevelOptions(LevelOptionsPath(home, "Swap", 1), options, error)) << error;
+    ASSERT_TRUE(WriteLevelCells(LevelCellsPath(home, "Swap", 1), cells, error)) << error;
   }
 
-  // Runs the game; returns its exit code, with its standard error in Errors.
   int Run(const std::string& arguments) {
-    const fs::path err = Home / "stderr.txt";
-    const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \"" GW_BUILD_DIR "/grovewright\" " +
-                                arguments + " --headless --home \"" + Home.string() + "\" 2>\"" + err.string() +
-                                "\" >/dev/null";
-    const int status = std::system(command.c_str());
-    Errors = Read(err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int code = Runner->Run(arguments);
+    Errors = Runner->Errors;
+    return code;
   }
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string Read(const std::string& name) const { return Runner->Read(name); }
   static int Occurrences(const std::string& text, const std::string& what) {
     int n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -87,28 +55,25 @@ class PlayE2E : public ::testing::Test {
     if (at == std::string::npos) return -999;
     return std::strtol(text.c_str() + at + tag.size(), nullptr, 10);
   }
-  void WriteScript(const std::string& name, const std::string& dumps) {
-    std::ofstream(Home / name) << "0 mouse 140 130\n"
-                                  "30 up\n"
-                                  "40 down\n"
-                                  "44 mouse 140 170\n"
-                                  "50 up\n"
-                                  "56 dump "
-                               << (Home / (dumps + "-swap.json")).string()
-                               << "\n"
-                                  "900 dump "
-                               << (Home / (dumps + "-after.json")).string() << "\n902 quit\n";
+  std::string WriteScript(const std::string& name, const std::string& dumps) {
+    return Runner->Script(name, "0 mouse 140 130\n"
+                                "30 up\n"
+                                "40 down\n"
+                                "44 mouse 140 170\n"
+                                "50 up\n"
+                                "56 dump " + dumps + "-swap.json\n"
+                                "900 dump " + dumps + "-after.json\n"
+                                "902 quit\n");
   }
 
-  fs::path Home;
+  std::unique_ptr<GameRunner> Runner;
   std::string Errors;
 };
 
 TEST_F(PlayE2E, ScriptedSwapCascadesScoresAndRefills) {
-  WriteScript("s.txt", "one");
-  ASSERT_EQ(Run("--seed 7 --play Swap 1 --script \"" + (Home / "s.txt").string() + "\""), 0) << Errors;
-  const std::string swap = Read(Home / "one-swap.json");
-  const std::string after = Read(Home / "one-after.json");
+  ASSERT_EQ(Run("--seed 7 --play Swap 1 --script \"" + WriteScript("s.txt", "one") + "\""), 0) << Errors;
+  const std::string swap = Read("one-swap.json");
+  const std::string after = Read("one-after.json");
   ASSERT_FALSE(swap.empty());
   ASSERT_FALSE(after.empty());
   EXPECT_EQ(Number(swap, "screen_state"), 2);
@@ -131,10 +96,9 @@ TEST_F(PlayE2E, ScriptedSwapCascadesScoresAndRefills) {
   EXPECT_LE(Occurrences(after, "\"tab\":2"), 5) << "the boxes under the four trees broke";
 
   // The same seed plays the same game.
-  WriteScript("t.txt", "two");
-  ASSERT_EQ(Run("--seed 7 --play Swap 1 --script \"" + (Home / "t.txt").string() + "\""), 0) << Errors;
+  ASSERT_EQ(Run("--seed 7 --play Swap 1 --script \"" + WriteScript("t.txt", "two") + "\""), 0) << Errors;
   auto board = [](const std::string& dump) { return dump.substr(dump.find("\"board\"")); };
-  EXPECT_EQ(board(Read(Home / "two-after.json")), board(after));
+  EXPECT_EQ(board(Read("two-after.json")), board(after));
 }
 
 TEST_F(PlayE2E, UnknownPackOrLevelEndsWithACleanError) {
