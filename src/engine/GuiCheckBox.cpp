@@ -85,7 +85,7 @@ void DrawCaption(const TGuiFont& font, TCanopyFonts* fonts, const std::string& c
 
 // --- TGuiCheckBox -----------------------------------------------------------
 
-TGuiCheckBox::TGuiCheckBox() : TGuiControl(TGuiKind::CheckBox) {
+TGuiCheckBox::TGuiCheckBox() : TGuiChoice(TGuiKind::CheckBox, "CheckBox") {
   Bkgrnd.SetAll(0xFFFFFFFF);
   Border.SetAll(0xFF404040);
   Selected.SetAll(0xFF0080FF);
@@ -115,7 +115,7 @@ bool TGuiCheckBox::ApplyProp(int32_t id, uint8_t type, std::string_view value) {
   }
 }
 
-void TGuiCheckBox::MouseStep(TGuiMouseEvent event, int button, TShiftState, int x, int y) {
+void TGuiChoice::MouseStep(TGuiMouseEvent event, int button, TShiftState, int x, int y) {
   if (button != mbLeft && event != TGuiMouseEvent::Move) return;
   bool inside = PointInRect(ScreenRect(), x, y);
   switch (event) {
@@ -125,7 +125,7 @@ void TGuiCheckBox::MouseStep(TGuiMouseEvent event, int button, TShiftState, int 
       break;
     case TGuiMouseEvent::Move: Inside_ = inside; break;
     case TGuiMouseEvent::Up:
-      if (Armed_ && inside) SetChecked(!Checked_);
+      if (Armed_) Released(inside);
       Armed_ = false;
       break;
     default: break;
@@ -153,7 +153,7 @@ void TGuiCheckBox::DrawSelf(const TRect& r) {
 
 // --- TGuiRadioButton --------------------------------------------------------
 
-TGuiRadioButton::TGuiRadioButton() : TGuiControl(TGuiKind::RadioButton) {
+TGuiRadioButton::TGuiRadioButton() : TGuiChoice(TGuiKind::RadioButton, "RadioButton") {
   Bkgrnd.SetAll(0xFFFFFFFF);
   Font.SetColors(0xFF000000, 0xFF000000);
   DisabledFont.SetColors(0xFF808080, 0xFF808080);
@@ -192,22 +192,6 @@ bool TGuiRadioButton::ApplyProp(int32_t id, uint8_t type, std::string_view value
   }
 }
 
-void TGuiRadioButton::MouseStep(TGuiMouseEvent event, int button, TShiftState, int x, int y) {
-  if (button != mbLeft && event != TGuiMouseEvent::Move) return;
-  bool inside = PointInRect(ScreenRect(), x, y);
-  switch (event) {
-    case TGuiMouseEvent::Down:
-      if (inside) Armed_ = true;
-      Inside_ = inside;
-      break;
-    case TGuiMouseEvent::Move: Inside_ = inside; break;
-    case TGuiMouseEvent::Up:
-      if (Armed_) SetChecked(Checked_ || inside);
-      Armed_ = false;
-      break;
-    default: break;
-  }
-}
 
 void TGuiRadioButton::DrawSelf(const TRect& r) {
   TCanopyCanvas* canvas = Canvas();
