@@ -352,7 +352,8 @@ std::vector<std::pair<int, int>> UnfedCells(const TLevelSource& level) {
         f = r < kBoardRows;  // the gravity step never visits row 12
       } else if (Selectable(t) && r > 1) {
         f = feeds(c, r - 1) ||
-            (columnBlocked(c, r) && ((c > 1 && feeds(c - 1, r - 1)) || (c < kBoardCols && feeds(c + 1, r - 1))));
+            // A piece in column 18 never slides, so it never feeds column 17.
+            (columnBlocked(c, r) && ((c > 1 && feeds(c - 1, r - 1)) || (c + 1 < kBoardCols && feeds(c + 1, r - 1))));
       }
       fed[r][c] = f;
       // A locked cell keeps its piece, so it needs no feeding while locked.

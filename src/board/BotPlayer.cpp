@@ -1,0 +1,257 @@
+#include "board/BotPlayer.h"
+
+#include <algorithm>
+
+#include "app/Main.h"
+#include "board/Board.h"
+#include "board/BoardTab.h"
+#include "pieces/GameSprite.h"
+#include "pieces/Mouse.h"
+
+TBotPlayer::TBotPlayer(Tmain& game, uint32_t seed, const TBotSettings& settings)
+    : Game_(game),
+      Settings_(settings),
+      Rng_(seed),
+      StartTicks_(game.TotalTicks),
+      LastLives_(game.HasPlayer() ? game.Player().Lives : 0) {}
+
+int TBotPlayer::HandFrames() {
+  const int most = std::max(Settings_.HandMinFrames, Settings_.HandMaxFrames);
+  return std::uniform_int_distribution<int>(Settings_.HandMinFrames, most)(Rng_);
+}
+
+void TBotPlayer::QueueMove(TCell cell) {
+  plat::Event e;
+  e.Type = plat::EventType::MouseMove;
+  e.X = CellX(cell);
+  e.Y = CellY(cell);
+  Hand_.push_back({HandFrames(), e, hcNone});
+}
+
+void TBotPlayer::QueuePress(TCell cell, THandCheck check) {
+  plat::Event e;
+  e.X = CellX(cell);
+  e.Y = CellY(cell);
+  e.Button = 0;
+  e.Type = plat::EventType::MouseDown;
+  Hand_.push_back({HandFrames(), e, check});
+  e.Type = plat::EventType::MouseUp;
+  Hand_.push_back({HandFrames(), e, hcNone});
+}
+
+void TBotPlayer::QueueClick(TCell cell) {
+  QueueMove(cell);
+  QueuePress(cell, hcNone);
+}
+
+bool TBotPlayer::Calm() const {
+  const TBoard* board = Game_.BoardIfAny();
+  if (!board || board->FadingIn) return false;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const TGameSprite* piece = board->PieceAt(c, r);
+      if (!piece) continue;
+      if (piece->Dying) return false;
+      if (piece->State != PieceState::Idle && !piece->Falling) return false;  // a swap or a swap back
+    }
+  }
+  return true;
+}
+
+bool TBotPlayer::MoveStillGood() const {
+  const TBoard* board = Game_.BoardIfAny();
+  if (!board) return false;
+  return board->PieceAt(SwapA_.Col, SwapA_.Row) == PieceA_ && board->PieceAt(SwapB_.Col, SwapB_.Row) == PieceB_ &&
+         IsLineSwap(TBotGrid::FromBoard(*board), SwapA_, SwapB_);
+}
+
+void TBotPlayer::Plan() {
+  RestFrames_ = 0;
+  ThinkFrames_ = -1;
+  TBoard& board = *Game_.BoardIfAny();
+  // A piece left selected (a click the game refused) is let go first, so the
+  // next click cannot swap with it by accident.
+  if (TMouse* mouse = Game_.MouseIfAny(); mouse && mouse->HasSelection()) {
+    QueueClick({mouse->SelCol, mouse->SelRow});
+    return;
+  }
+  const std::vector<TBotMove> moves = FindBotMoves(TBotGrid::FromBoard(board));
+  if (moves.empty()) {
+    // Nothing lines up among the pieces at rest: look again in a moment.
+    ++Result_.Blank;
+    ThinkFrames_ = std::uniform_int_distribution<int>(15, 30)(Rng_);
+    return;
+  }
+  // Among equally good moves a person picks any one.
+  size_t ties = 1;
+  while (ties < moves.size() && moves[ties].Score == moves[0].Score) ++ties;
+  const TBotMove& m = moves[std::uniform_int_distribution<size_t>(0, ties - 1)(Rng_)];
+  const bool flip = std::uniform_int_distribution<int>(0, 1)(Rng_) == 1;
+  SwapA_ = flip ? m.To : m.From;
+  SwapB_ = flip ? m.From : m.To;
+  PieceA_ = board.PieceAt(SwapA_.Col, SwapA_.Row);
+  PieceB_ = board.PieceAt(SwapB_.Col, SwapB_.Row);
+  QueueMove(SwapA_);
+  QueuePress(SwapA_, hcFirstPress);
+  QueueMove(SwapB_);
+  QueuePress(SwapB_, hcSwapPress);
+}
+
+void TBotPlayer::Step() {
+  if (Finished_) return;
+  Result_.Ticks = Game_.TotalTicks - StartTicks_;
+  TBoard* board = Game_.BoardIfAny();
+  if (!board || Game_.ScreenState != ssPlaying) {
+    // The last life ran out: the game is over and the board gone.
+    Result_.TimeOver = true;
+    Finished_ = true;
+    return;
+  }
+  Result_.LevelTime = board->Options.LevelTime;
+  const TBotGrid grid = TBotGrid::FromBoard(*board);
+  Result_.BoxesLeft = grid.BoxCount();
+  if (board->Cleared || board->Completed) {
+    Result_.Won = true;
+    Result_.SecondsLeft = board->Options.LevelTime - board->ElapsedSeconds;
+    Result_.FinalBoard = DrawBotGrid(grid);
+    Finished_ = true;
+    return;
+  }
+  // Time over or "no more moves" came up while the button was still held
+  // from a click: that press already took the retry, a life, and set the
+  // level up again (its clock starts over).
+  const int lives = Game_.HasPlayer() ? Game_.Player().Lives : 0;
+  const bool lifeLost = lives < LastLives_ || board->ElapsedSeconds < LastElapsed_;
+  const bool clockRanOut = LastElapsed_ >= board->Options.LevelTime;
+  LastLives_ = lives;
+  LastElapsed_ = board->ElapsedSeconds;
+  if (board->TimeOver || board->NoMoves || lifeLost) {
+    Result_.TimeOver = board->TimeOver != 0 || (lifeLost && clockRanOut);
+    Result_.NoMoves = board->NoMoves != 0 || (lifeLost && !clockRanOut);
+    Result_.FinalBoard = DrawBotGrid(grid);
+    for (const TBotMove& m : FindBotMoves(grid)) {
+      if (m.BoxHits <= 0) continue;
+      Result_.FinalBoard += "a move over a box was left: (" + std::to_string(m.From.Col) + "," +
+                            std::to_string(m.From.Row) + ") with (" + std::to_string(m.To.Col) + "," +
+                            std::to_string(m.To.Row) + ")\n";
+      break;
+    }
+    Finished_ = true;
+    return;
+  }
+
+  if (Checking_) {
+    // The press on the neighbour ran last frame: the game either exchanged
+    // the two cells' pieces or refused.
+    Checking_ = false;
+    if (board->PieceAt(SwapA_.Col, SwapA_.Row) == PieceB_ && board->PieceAt(SwapB_.Col, SwapB_.Row) == PieceA_)
+      ++Result_.Moves;
+    else
+      ++Result_.Refused;
+  }
+
+  if (!Hand_.empty()) {
+    THandStep& step = Hand_.front();
+    if (step.Frames > 0) {
+      --step.Frames;
+      return;
+    }
+    if (step.Check != hcNone && !MoveStillGood()) {
+      // The pieces moved on while the hand was on its way: start over (a
+      // piece already picked is let go by the next plan).
+      Hand_.clear();
+      ++Result_.Aborted;
+      return;
+    }
+    Game_.Platform.InjectEvent(step.Event);
+    Checking_ = step.Check == hcSwapPress;
+    Hand_.pop_front();
+    return;
+  }
+
+  if (!Calm() || Game_.DialogOpen || Game_.HintShown || Game_.GamePaused) {
+    RestFrames_ = 0;
+    ThinkFrames_ = -1;
+    return;
+  }
+  if (ThinkFrames_ < 0) {
+    std::uniform_real_distribution<double> think(Settings_.ThinkMinSeconds,
+                                                 std::max(Settings_.ThinkMinSeconds, Settings_.ThinkMaxSeconds));
+    ThinkFrames_ = static_cast<int>(think(Rng_) * 60.0);
+  }
+  if (++RestFrames_ >= ThinkFrames_) Plan();
+}
+
+const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
+  while (!Finished_ && !Game_.Closing()) {
+    Step();
+    if (Finished_) break;
+    if (Game_.TotalTicks - StartTicks_ >= maxTicks) {
+      Result_.Stuck = true;
+      Finished_ = true;
+      // Say what held the clock.
+      if (const TBoard* board = Game_.BoardIfAny()) {
+        Result_.FinalBoard = DrawBotGrid(TBotGrid::FromBoard(*board)) +
+                             "elapsed " + std::to_string(board->ElapsedSeconds) + " of " +
+                             std::to_string(board->Options.LevelTime) + (Game_.DialogOpen ? ", dialog open" : "") +
+                             (Game_.HintShown ? ", hint shown" : "") + (Game_.GamePaused ? ", paused" : "") +
+                             (board->FadingIn ? ", fading in" : "") + (board->Cleared ? ", cleared" : "") + "\n";
+      }
+      break;
+    }
+    Game_.RunFrame();
+  }
+  return Result_;
+}
+
+std::string DrawBotGrid(const TBotGrid& grid) {
+  static const char kTabs[] = "._wibo";
+  static const char kPieces[] = "kmftwbpcx";
+  std::string text;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const TBotCell& cell = grid.At(c, r);
+      text += cell.Tab <= ttForceField2 ? kTabs[cell.Tab] : '#';
+      char piece = cell.Kind >= 0 && cell.Kind < kPieceKinds ? kPieces[cell.Kind] : '.';
+      if (cell.Kind >= 0 && !cell.Settled) piece = static_cast<char>(piece - 'a' + 'A');
+      text += piece;
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, int level, uint32_t seed,
+                              const TBotSettings& settings) {
+  TBotLevelResult result;
+  std::string error;
+  plat::PlatformOptions platformOptions;
+  platformOptions.Headless = true;
+  std::unique_ptr<plat::Platform> platform = plat::Platform::Create(platformOptions, error);
+  if (!platform) {
+    result.Error = "cannot start the headless platform: " + error;
+    return result;
+  }
+  TLaunchOptions options;
+  options.Headless = true;
+  options.Home = home;
+  options.Seed = seed;
+  options.Play = true;
+  options.PlayPack = pack;
+  options.PlayLevel = level;
+  Tmain game(*platform, options);
+  if (!game.FormCreate()) {
+    result.Error = "the game could not start " + pack + " level " + std::to_string(level) + " in " + home;
+    return result;
+  }
+  // A player who has played before: the tutorial hints are done.
+  TPlayer& player = game.Player();
+  for (size_t i = 1; i < player.TutorialFlags.size(); ++i) player.TutorialFlags[i] = 0;
+  const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
+  // The bot's own choices draw from a generator of their own, so its timing
+  // does not disturb the game's refills of the same seed.
+  TBotPlayer bot(game, seed * 2654435761u + 17u, settings);
+  // Time over ends every level; the limit only guards against a stopped clock.
+  result = bot.Play(static_cast<int64_t>(levelTime + 60) * 121 + 4000);
+  return result;
+}
