@@ -2,107 +2,76 @@
 
 #include <cmath>
 
-TSurface WoodTexture(int w, int h, uint32_t seed, const TRgba& light, const TRgba& dark, bool horizontal,
-                     double grainScale) {
+namespace {
+
+// Fills a new surface pixel by pixel with a blend of two colours: `shade`
+// gives, for each pixel, how far towards `dark` it lies (clamped to 0..1).
+template <typename Shade>
+TSurface ShadedTexture(int w, int h, const TRgba& light, const TRgba& dark, Shade shade) {
   TSurface s(w, h);
-  TNoise warp(seed), fine(seed + 17), knots(seed + 31);
   s.Flush();
+  auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
   for (int y = 0; y < h; ++y) {
     uint32_t* row = s.Row(y);
     for (int x = 0; x < w; ++x) {
-      // u runs along the grain, v across it.
-      double u = horizontal ? x : y, v = horizontal ? y : x;
-      u /= grainScale;
-      v /= grainScale;
-      double bend = warp.Fbm(u * 0.012, v * 0.05, 3) * 6.0;
-      double rings = 0.5 + 0.5 * std::sin((v * 0.55 + bend * 2.2) * 1.3);
-      rings = std::pow(rings, 3.0);
-      double streak = fine.Fbm(u * 0.02, v * 0.9, 2);
-      double knot = knots.Value(u * 0.03, v * 0.08);
-      knot = knot > 0.86 ? (knot - 0.86) * 4 : 0;
-      double t = 0.55 * rings + 0.35 * streak + knot;
-      t = std::clamp(t, 0.0, 1.0);
-      TRgba c = Mix(light, dark, t);
-      auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
+      const TRgba c = Mix(light, dark, std::clamp(shade(x, y), 0.0, 1.0));
       row[x] = 0xFF000000u | (q(c.R) << 16) | (q(c.G) << 8) | q(c.B);
     }
   }
   s.MarkDirty();
   return s;
+}
+
+}  // namespace
+
+TSurface WoodTexture(int w, int h, uint32_t seed, const TRgba& light, const TRgba& dark, bool horizontal,
+                     double grainScale) {
+  TNoise warp(seed), fine(seed + 17), knots(seed + 31);
+  return ShadedTexture(w, h, light, dark, [&](int x, int y) {
+    // u runs along the grain, v across it.
+    double u = horizontal ? x : y, v = horizontal ? y : x;
+    u /= grainScale;
+    v /= grainScale;
+    double bend = warp.Fbm(u * 0.012, v * 0.05, 3) * 6.0;
+    double rings = 0.5 + 0.5 * std::sin((v * 0.55 + bend * 2.2) * 1.3);
+    rings = std::pow(rings, 3.0);
+    double streak = fine.Fbm(u * 0.02, v * 0.9, 2);
+    double knot = knots.Value(u * 0.03, v * 0.08);
+    knot = knot > 0.86 ? (knot - 0.86) * 4 : 0;
+    return 0.55 * rings + 0.35 * streak + knot;
+  });
 }
 
 TSurface MetalTexture(int w, int h, uint32_t seed, const TRgba& light, const TRgba& dark) {
-  TSurface s(w, h);
   TNoise brush(seed), cloud(seed + 5);
-  s.Flush();
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = s.Row(y);
-    for (int x = 0; x < w; ++x) {
-      double t = 0.35 * brush.Fbm(x * 0.01, y * 0.7, 2) + 0.35 * cloud.Fbm(x * 0.05, y * 0.05, 3) +
-                 0.3 * static_cast<double>(y) / h;
-      TRgba c = Mix(light, dark, std::clamp(t, 0.0, 1.0));
-      auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
-      row[x] = 0xFF000000u | (q(c.R) << 16) | (q(c.G) << 8) | q(c.B);
-    }
-  }
-  s.MarkDirty();
-  return s;
+  return ShadedTexture(w, h, light, dark, [&](int x, int y) {
+    return 0.35 * brush.Fbm(x * 0.01, y * 0.7, 2) + 0.35 * cloud.Fbm(x * 0.05, y * 0.05, 3) +
+           0.3 * static_cast<double>(y) / h;
+  });
 }
 
 TSurface StoneTexture(int w, int h, uint32_t seed, const TRgba& light, const TRgba& dark, double scale) {
-  TSurface s(w, h);
   TNoise n(seed), m(seed + 9);
-  s.Flush();
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = s.Row(y);
-    for (int x = 0; x < w; ++x) {
-      double t = n.Fbm(x * 0.04 / scale, y * 0.04 / scale, 4);
-      double speck = m.Value(x * 0.5, y * 0.5);
-      t = std::clamp(t * 1.2 - 0.1 + (speck > 0.8 ? 0.15 : 0), 0.0, 1.0);
-      TRgba c = Mix(light, dark, t);
-      auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
-      row[x] = 0xFF000000u | (q(c.R) << 16) | (q(c.G) << 8) | q(c.B);
-    }
-  }
-  s.MarkDirty();
-  return s;
+  return ShadedTexture(w, h, light, dark, [&](int x, int y) {
+    double t = n.Fbm(x * 0.04 / scale, y * 0.04 / scale, 4);
+    double speck = m.Value(x * 0.5, y * 0.5);
+    return t * 1.2 - 0.1 + (speck > 0.8 ? 0.15 : 0);
+  });
 }
 
 TSurface ParchmentTexture(int w, int h, uint32_t seed) {
-  TSurface s(w, h);
   TNoise n(seed), fibre(seed + 3);
-  TRgba light = Rgb(0xf4e4bc), dark = Rgb(0xc9a46a);
-  s.Flush();
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = s.Row(y);
-    for (int x = 0; x < w; ++x) {
-      double t = 0.7 * n.Fbm(x * 0.008, y * 0.008, 5) + 0.3 * fibre.Fbm(x * 0.08, y * 0.02, 2);
-      t = std::clamp((t - 0.3) * 1.4, 0.0, 1.0);
-      TRgba c = Mix(light, dark, t);
-      auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
-      row[x] = 0xFF000000u | (q(c.R) << 16) | (q(c.G) << 8) | q(c.B);
-    }
-  }
-  s.MarkDirty();
-  return s;
+  return ShadedTexture(w, h, Rgb(0xf4e4bc), Rgb(0xc9a46a), [&](int x, int y) {
+    double t = 0.7 * n.Fbm(x * 0.008, y * 0.008, 5) + 0.3 * fibre.Fbm(x * 0.08, y * 0.02, 2);
+    return (t - 0.3) * 1.4;
+  });
 }
 
 TSurface MossTexture(int w, int h, uint32_t seed) {
-  TSurface s(w, h);
   TNoise n(seed), m(seed + 11);
-  TRgba light = Rgb(0x6fa83c), dark = Rgb(0x1f4a1c);
-  s.Flush();
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = s.Row(y);
-    for (int x = 0; x < w; ++x) {
-      double t = 0.6 * n.Fbm(x * 0.06, y * 0.06, 4) + 0.4 * m.Value(x * 0.6, y * 0.6);
-      TRgba c = Mix(light, dark, std::clamp(t, 0.0, 1.0));
-      auto q = [](double c) { return static_cast<uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255)); };
-      row[x] = 0xFF000000u | (q(c.R) << 16) | (q(c.G) << 8) | q(c.B);
-    }
-  }
-  s.MarkDirty();
-  return s;
+  return ShadedTexture(w, h, Rgb(0x6fa83c), Rgb(0x1f4a1c), [&](int x, int y) {
+    return 0.6 * n.Fbm(x * 0.06, y * 0.06, 4) + 0.4 * m.Value(x * 0.6, y * 0.6);
+  });
 }
 
 void FillTexture(cairo_t* cr, const TSurface& texture, double x, double y) {
