@@ -12,6 +12,7 @@
 #include "fuzz/archive_entry.h"
 #include "fuzz/gui_layout_entry.h"
 #include "fuzz/image_record_entry.h"
+#include "fuzz/player_files_entry.h"
 
 namespace {
 
@@ -40,6 +41,16 @@ TEST(FuzzReplay, GuiLayoutCorpusKeepsTheInvariants) {
   const Corpus corpus = ReadCorpus("gui_layout");
   EXPECT_GE(corpus.size(), 5u);
   for (const auto& [name, bytes] : corpus) EXPECT_TRUE(GuiLayoutFuzzEntry(bytes.data(), bytes.size())) << name;
+}
+
+// The player's files are also replayed cut at every length.
+TEST(FuzzReplay, PlayerFilesCorpusKeepsTheInvariants) {
+  const Corpus corpus = ReadCorpus("player_files");
+  EXPECT_GE(corpus.size(), 8u);
+  for (const auto& [name, bytes] : corpus) {
+    for (size_t keep = 0; keep <= bytes.size(); ++keep)
+      EXPECT_TRUE(PlayerFilesFuzzEntry(bytes.data(), keep)) << name << " cut to " << keep;
+  }
 }
 
 // Image records are also replayed cut short at a spread of lengths.

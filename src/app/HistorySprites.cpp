@@ -42,6 +42,7 @@ void THistoryBackground::Move(float step) {
   // The ends of the story, game-over, hiscore, ending and map screens are tested
   // here by every living picture of the screen; they arrive with those screens.
   if (s == ssGameOver && g.ScreenTicks > 960) g.GameOverClickable = true;
+  if (s == ssHiscores && g.ScreenTicks > 240) g.HiscoresClickable = true;
   if (g.ScreenTicks >= EndSecond * 120) Dead();
 }
 

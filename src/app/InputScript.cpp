@@ -52,8 +52,8 @@ TScriptCommand ParseCommand(const DataNode& node) {
   if (word == "mouse") {
     c.Type = TScriptCommand::Mouse;
     coords();
-  } else if (word == "click") {
-    c.Type = TScriptCommand::Click;
+  } else if (word == "click" || word == "tap") {
+    c.Type = word == "tap" ? TScriptCommand::Tap : TScriptCommand::Click;
     coords();
   } else if (word == "down" || word == "up" || word == "rdown" || word == "rup") {
     takes(0);

@@ -5,6 +5,8 @@
 //   0 mouse 400 300        move the cursor
 //   10 down / 12 up        left button at the cursor
 //   20 click 225 405       move, press, and release on the next frame
+//   22 tap 225 405         move, press and release all in this frame (a
+//                          quick click or a touchpad tap)
 //   30 key 27              a key by virtual-key code (or a name: Escape, F12, ...)
 //   40 char p              a typed character; 41 text "Ann Lee" types a string
 //   50 screenshot a.png    save the last presented picture
@@ -17,7 +19,7 @@
 #include <vector>
 
 struct TScriptCommand {
-  enum Kind { Mouse, Down, Up, Click, Key, Char, TypeText, Screenshot, Dump, Quit, RightDown, RightUp };
+  enum Kind { Mouse, Down, Up, Click, Key, Char, TypeText, Screenshot, Dump, Quit, RightDown, RightUp, Tap };
   int64_t Tick = 0;
   Kind Type = Quit;
   int X = 0, Y = 0;

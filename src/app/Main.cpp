@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "app/Background.h"
+#include "app/Menus.h"
+#include "app/PlayerForms.h"
 #include "engine/ArchiveKey.h"
 #include "platform/Audio.h"
 #include "engine/Sprite.h"
@@ -81,6 +83,12 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
 
   Sound.ShowErrorHandler = [this](const std::string& text) { ShowError(text); };
   Sound.FatalErrorHandler = [this](const std::string& text) { ShowError(text); };
+  // The player's options gate the music and the effects.
+  Sound.MusicOn = [this] { return Player().MusicOn != 0; };
+  Sound.SoundOn = [this] { return Player().SoundOn != 0; };
+
+  Menus = std::make_unique<TMenus>(*this);
+  PlayerForms = std::make_unique<TPlayerForms>(*this);
 }
 
 Tmain::~Tmain() {
@@ -248,12 +256,15 @@ bool Tmain::FormCreate() {
   // 19-20.
   AdvanceProgress();
   LoadImageIndexes();
-  // 21. The player's LoadConfig: added with the player profiles.
+  // 21. The last player and the options; the command line has the last word
+  // on the window.
+  LoadConfig();
+  if (Options.Windowed) SetFullScreen(false);
+  if (Options.FullScreen) SetFullScreen(true);
   // 22-25.
   Progress_ = -1;
   Timer.Enabled = true;
   DebugOverlay = GamePaused = DialogOpen = HintShown = false;
-  if (Options.FullScreen) Platform.SetFullScreen(true);
   if (!Options.Script.empty()) {
     try {
       Script_ = std::make_unique<TInputScript>(TInputScript::Load(Options.Script));
@@ -263,6 +274,9 @@ bool Tmain::FormCreate() {
       return false;
     }
   }
+  // The forms' buttons work from the first frame, also in a level started
+  // from the command line.
+  Menus->BindControls();
   ShowSplash();
   if (Options.Play) {
     std::string playError;
@@ -399,10 +413,11 @@ void Tmain::DispatchEvent(const plat::Event& e) {
       aKeyboard.DeviceKey(e.Key, false);
       GuiBase1.KeyUp(e.Key);
       break;
-    case plat::EventType::KeyChar:
-      GuiBase1.KeyPress(static_cast<char>(e.Char));
-      FormKeyPress(e.Char);
+    case plat::EventType::KeyChar: {
+      const bool typed = GuiBase1.KeyPress(static_cast<char>(e.Char));
+      FormKeyPress(e.Char, typed);
       break;
+    }
     case plat::EventType::MouseDown:
     case plat::EventType::MouseUp:
       aMouse.DeviceMotion(e.X - LastMouseX_, e.Y - LastMouseY_);
@@ -456,6 +471,20 @@ void Tmain::RunScriptCommands() {
         ScriptX_ = c.X;
         ScriptY_ = c.Y;
         PendingRelease_ = true;
+        break;
+      case TScriptCommand::Tap:
+        // The press and the release reach the game between the same two
+        // frames, as a quick click or a touchpad tap does.
+        e.Type = plat::EventType::MouseMove;
+        e.X = c.X;
+        e.Y = c.Y;
+        Platform.InjectEvent(e);
+        e.Type = plat::EventType::MouseDown;
+        Platform.InjectEvent(e);
+        e.Type = plat::EventType::MouseUp;
+        Platform.InjectEvent(e);
+        ScriptX_ = c.X;
+        ScriptY_ = c.Y;
         break;
       case TScriptCommand::Down:
       case TScriptCommand::Up:

@@ -34,6 +34,8 @@ class TBackground;
 class TBoard;
 class TMouse;
 class TJsonWriter;
+class TMenus;
+class TPlayerForms;
 
 // Indices of the image-index cache, in the order they are looked up.
 enum TCachedImage {
@@ -73,7 +75,9 @@ class Tmain {
   void TimerProcess();
   void CanopyRender();
   void FormKeyDown(int key);
-  void FormKeyPress(unsigned char ch);
+  // typedIntoField: an edit field of the GUI took the character as text; it
+  // is then no command to the game.
+  void FormKeyPress(unsigned char ch, bool typedIntoField = false);
   void LoadImageIndexes();
   bool LoadMapPoints(std::string& error);
 
@@ -82,6 +86,32 @@ class Tmain {
   void ShowMainMenu();
   void ClearMainMenu();
   static int CentreOffset(int inner, int outer);
+  // A game of the pack on the board from its first level, or from the level
+  // its saved game reached (MainGame.cpp).
+  void StartNewGame();
+  void ContinueGame();
+  // The opening story before a new game of the story pack, and the map
+  // before each level (for now both lead straight on to the level).
+  void ShowStory();
+  void ShowMap();
+  // The hiscore table (from the menu), and the credits over the menu.
+  void ShowHiscores();
+  void ShowCredits();
+  void EndMenuCredits();
+  // Full screen on or off; false when the window system refused.
+  bool SetFullScreen(bool fullScreen);
+
+  // The player's files (MainProfile.cpp): the options file, read once at
+  // start-up (switching to full screen as it says), and the progress of the
+  // current player in the pack on the board and the current mode. Failures
+  // to write are told to the player; reads of missing or damaged files fall
+  // back to the defaults.
+  void LoadConfig();
+  void SaveConfig();
+  void SaveProgress();
+  void LoadProgress();
+  // The pack the board stands in ("" before one is chosen).
+  std::string CurrentPack() const;
 
   // The program's folder joined with a relative path ("data/interface.gui").
   std::string ProgramPath(const std::string& relative) const;
@@ -186,6 +216,9 @@ class Tmain {
   TCanopyScreener CanopyScreener1;
   TRandom Random;
   SoundManager Sound;
+  // The menus and the player forms (Menus.h, PlayerForms.h).
+  std::unique_ptr<TMenus> Menus;
+  std::unique_ptr<TPlayerForms> PlayerForms;
 
   // Game-wide state.
   uint8_t ScreenState = ssSplash;

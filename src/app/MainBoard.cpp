@@ -8,6 +8,8 @@
 #include "app/HistorySprites.h"
 #include "app/JsonWriter.h"
 #include "app/Main.h"
+#include "app/MenuSprites.h"
+#include "app/Menus.h"
 #include "app/PlayForms.h"
 #include "engine/GuiButton.h"
 #include "engine/GuiForm.h"
@@ -193,7 +195,10 @@ bool Tmain::StartPlay(std::string& error) {
   ClearMainMenu();
   RelaxedMode = Options.Relaxed;
   TPlayer& player = Player();
+  // A stand-in player: nothing of this game reaches the save folder or the
+  // options file, whoever played last.
   player.PlayerName = "Tester";
+  player.Persistent = false;
   player.StartGame(pack == "Game Levels");
   TBoard& board = Board();
   board.InitTiles();
@@ -361,6 +366,26 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
     j.EndObject();
   }
   j.Value("game_over_clickable", GameOverClickable);
+  j.Value("hiscores_clickable", HiscoresClickable);
+  // The main menu's buttons, in the order they were made, and the options.
+  j.BeginArray("menu_buttons");
+  for (uint8_t kind : {0, 5, 2, 4, 1, 3, 6}) {
+    const TMenuButton* button = Menus->Buttons()[kind];
+    if (!button || button->Killed) continue;
+    j.BeginObject();
+    j.Value("kind", static_cast<int>(button->Kind));
+    j.Value("alpha", button->Alpha);
+    j.Value("visible", button->Visible);
+    j.EndObject();
+  }
+  j.EndArray();
+  j.BeginObject("options");
+  j.Value("music", Player().MusicOn != 0);
+  j.Value("sound", Player().SoundOn != 0);
+  j.Value("system_cursor", Player().SystemCursor != 0);
+  j.Value("fullscreen", Platform.FullScreen());
+  j.EndObject();
+  j.Value("level_packs", static_cast<int64_t>(LevelPacks.size()));
   if (Player_) {
     const TPlayer& p = *Player_;
     j.BeginObject("player");
@@ -369,6 +394,8 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
     j.Value("lives", p.Lives);
     j.Value("level_start_score", p.LevelStartScore);
     j.Value("next_life_score", p.NextLifeScore);
+    j.Value("level_reached", p.LevelReached);
+    j.Value("hiscore_rank", p.HiscoreRank);
     j.BeginArray("tutorial_flags");
     for (size_t i = 1; i < p.TutorialFlags.size(); ++i) j.Value(nullptr, static_cast<int>(p.TutorialFlags[i]));
     j.EndArray();

@@ -3,6 +3,9 @@
 
 #include "app/HistorySprites.h"
 #include "app/Main.h"
+#include "app/Menus.h"
+#include "app/PlayForms.h"
+#include "app/PlayerForms.h"
 #include "app/Resources.h"
 #include "board/Board.h"
 #include "engine/Fonts.h"
@@ -56,6 +59,9 @@ void Tmain::TimerProcess() {
       SpriteEngine().CollectDead();
     }
   }
+  // A menu button pressed during the collision pass acts now, with the
+  // sprites at rest: its action may clear the menu.
+  Menus->RunPendingClick();
   // 8. The particle manager: with the particles.
   // 9.
   if (!DialogOpen) Explosions().Update();
@@ -123,9 +129,17 @@ void Tmain::CanopyRender() {
     case ssStory:
     case ssEnding:
     case ssEndCredits:
+      blackFill();
+      sprites.DrawAll();
+      break;
     case ssHiscores:
       blackFill();
       sprites.DrawAll();
+      Explosions().DrawAll();
+      if (Click() && HiscoresClickable) {
+        ScreenTicks = 0;
+        ShowMainMenu();
+      }
       break;
     case ssGameOver:
       Canvas.FillRect(0, 0, 800, 600, 0xFF000000, kBlendOpaque);
@@ -234,7 +248,17 @@ void Tmain::FormKeyDown(int key) {
     ShowMainMenu();
     return;
   }
-  // Escape during play opens or closes the quit menu: with the menus.
+  // Escape during play opens the quit menu, or closes it again; over any
+  // other dialog or a won level it does nothing.
+  if (ScreenState == ssPlaying && key == plat::vkEscape) {
+    if (DialogOpen || (Board_ && Board_->Completed)) {
+      if (FormVisible(GuiBase1, TControlName::QuitMenu)) Menus->ResumeGame();
+    } else {
+      Menus->OpenQuitMenu();
+    }
+  }
+  // Enter in the name field confirms the new player.
+  if (key == plat::vkReturn && FormVisible(GuiBase1, TControlName::CreateNewPlayer)) PlayerForms->CreateOk();
   if (ScreenState == ssEditorTest && key == plat::vkEscape) {
     // Back to the editor: with the level editor.
   } else if (ScreenState == ssEditor && key == plat::vkEscape) {
@@ -246,8 +270,10 @@ void Tmain::FormKeyDown(int key) {
   }
 }
 
-void Tmain::FormKeyPress(unsigned char ch) {
-  Sound.PlaySound(Sound.SndDigitac);
+void Tmain::FormKeyPress(unsigned char ch, bool typedIntoField) {
+  PlayGameSound("digitac.ogg");
+  // A character typed into a name field is text, not a command.
+  if (typedIntoField) return;
   DeveloperKey(ch);
   if ((ch == 'P' || ch == 'p') && IsPlayState(ScreenState)) {
     if (GamePaused) {

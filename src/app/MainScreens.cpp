@@ -6,6 +6,9 @@
 #include "app/HistorySprites.h"
 #include "app/Main.h"
 #include "app/MenuSprites.h"
+#include "app/Menus.h"
+#include "app/PlayerForms.h"
+#include "pieces/Mouse.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 
@@ -58,24 +61,32 @@ void Tmain::ShowSplash() {
 
 void Tmain::ShowMainMenu() {
   ScreenTicks = 0;
-  Sound.PlayMusic("MainMenuMusic", true);
+  PlayGameMusic("MainMenuMusic", true);
   LoadBackground("mainscreen.jpg", 1024, 1024);
   if (!MenuFoliage) {
     MenuFoliage = new TMenuFoliage(&SpriteEngine());
     MenuFoliage->SetZ(10000000 - 1);  // just under the cursor
   }
-  // The seven menu buttons and the player's profile arrive with the menus.
+  Menus->CreateButtons();
+  Menus->BindControls();
+  // The cursor's collision pass tells the buttons where the pointer is.
+  Mouse();
   ScreenState = ssMainMenu;
+  if (!Player().PlayerName.empty())
+    LoadProgress();
+  else
+    PlayerForms->OpenCreatePlayer();
   aMouse.ClearOnUpdate = true;
   ScreenTicks = 0;
 }
 
 void Tmain::ClearMainMenu() {
-  Sound.StopMusic("MainMenuMusic");
+  StopGameMusic("MainMenuMusic");
   if (MenuFoliage) {
     MenuFoliage->Dead();
     MenuFoliage = nullptr;
   }
+  Menus->KillButtons();
   SpriteEngine().CollectDead();
   FreeBackground();
 }

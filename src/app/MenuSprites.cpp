@@ -2,6 +2,11 @@
 
 #include <cmath>
 
+#include "app/Main.h"
+#include "app/Menus.h"
+#include "pieces/GameSprite.h"
+#include "pieces/Mouse.h"
+
 TMenuFoliage::TMenuFoliage(TSpriteEngine* engine) : TSprite(engine) {
   SetImageName("foliage.image");
   SetX(0);
@@ -17,4 +22,86 @@ void TMenuFoliage::Move(float step) {
   const float sway = 3.0f * std::sin(Phase_);
   const float w = 400, h = 400;
   Corners = {TPoint2{X + sway, Y}, TPoint2{X + w + sway * 0.6f, Y}, TPoint2{X + w, Y + h}, TPoint2{X, Y + h}};
+}
+
+namespace {
+struct TMenuButtonLook {
+  const char* Image;
+  float X, Y;
+  int Z;
+  int Pattern;
+  int Alpha;
+};
+const TMenuButtonLook kLooks[TMenuButton::kCount] = {
+    {"menu-newgame-on.image", 14, 241, 2, 0, 0},  {"menu-continue-on.image", 4, 304, 2, 0, 0},
+    {"menu-options-on.image", 1, 360, 1, 0, 0},   {"menu-hiscore-on.image", -1, 434, 2, 0, 0},
+    {"menu-quit-on.image", -2, 503, 2, 0, 0},     {"here.image", 691, 57, 2, 0, 255},
+    {"optionsbuttons.image", 410, 412, 10, 2, 0},
+};
+}  // namespace
+
+TMenuButton::TMenuButton(Tmain& game, uint8_t kind)
+    : TAnimSprite(&game.SpriteEngine()), Kind(kind < kCount ? kind : static_cast<uint8_t>(kAdventure)), Game(game) {
+  const TMenuButtonLook& look = kLooks[Kind];
+  SetImageName(look.Image);
+  SetX(look.X);
+  SetY(look.Y);
+  SetZ(look.Z);
+  SetPatternIndex(look.Pattern);
+  Alpha = look.Alpha;
+  BlendMode = kBlendAlpha;
+  Animating = false;
+  HitShape = 1;
+  CanCollide = true;
+  // The player sign keeps the rectangle of its whole pattern, set once.
+  if (Kind == kPlayer)
+    HitRect = {CeilToInt(X), CeilToInt(Y), CeilToInt(X + PatternWidth()), CeilToInt(Y + PatternHeight())};
+}
+
+TMenuButton::~TMenuButton() {
+  if (Game.Menus) Game.Menus->ButtonGone(this);
+}
+
+void TMenuButton::PlaceHitRect() {
+  HitRect = {CeilToInt(X), CeilToInt(Y), CeilToInt(X + PatternWidth() - 20), CeilToInt(Y + PatternHeight() - 20)};
+}
+
+void TMenuButton::Move(float step) {
+  TAnimSprite::Move(step);
+  const bool lit = Collided || (Kind == kPlayer && !Game.Player().PlayerName.empty());
+  if (lit) {
+    if (Alpha < 255) Game.PlayGameSound("mouse-over-menu.ogg");  // once, on entry
+    Alpha = 255;
+  } else {
+    Alpha = 0;
+  }
+  if (Kind == kCreditsBack) {
+    Alpha = 255;
+    SetPatternIndex(2);
+    Visible = Game.CreditsRunning;
+  }
+  if (Kind != kPlayer) PlaceHitRect();
+  if (Game.ScreenState != ssMainMenu && Game.ScreenState != ssEndCredits) Dead();
+}
+
+void TMenuButton::Draw() {
+  if (Collided && Kind == kPlayer)
+    SetPatternIndex(1);
+  else if (Kind != kCreditsBack)
+    SetPatternIndex(0);
+  TAnimSprite::Draw();
+}
+
+void TMenuButton::OnCollision(TSprite& other) {
+  TAnimSprite::OnCollision(other);
+  if (!dynamic_cast<TMouse*>(&other) || !Game.aMouse.Pressed(0) || !Game.Menus) return;
+  // The back button of the credits roll works whatever else is open.
+  if (Kind == kCreditsBack) {
+    if (Visible) Game.Menus->RequestClick(Kind);
+    return;
+  }
+  if (!Visible || Game.DialogOpen || Game.ScreenTicks <= 120) return;
+  // The action runs once the sprites have moved: it may clear the menu and
+  // free these very sprites.
+  Game.Menus->RequestClick(Kind);
 }

@@ -129,7 +129,12 @@ bool TBoard::OpenPack(const std::string& name) {
 bool TBoard::LoadLevel() {
   LastError.clear();
   Cleared = 0;
-  if (!Game.DialogOpen) Game.Player().LevelStartScore = Game.Player().Score;
+  if (!Game.DialogOpen) {
+    TPlayer& player = Game.Player();
+    player.LevelStartScore = player.Score;
+    player.LevelStartLives = player.Lives;
+    player.LevelStartNextLife = player.NextLifeScore;
+  }
   AskConfirm = 0;
   FadingIn = 1;
   Completed = 0;

@@ -130,34 +130,6 @@ std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, 
   return cells;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  std::error_code ec;
-  const fs::path target(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-  const fs::path temp = target.string() + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = "Cannot write \"" + path + "\".";
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      error = "Cannot write \"" + path + "\" (is the disk full?).";
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
-    error = "Cannot replace \"" + path + "\": " + ec.message() + ".";
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
-}
-
 bool WriteLevelOptions(const std::string& path, const TLevelOptions& options, std::string& error) {
   const auto b = options.Encode();
   return WriteFileAtomically(path, std::vector<uint8_t>(b.begin(), b.end()), error);

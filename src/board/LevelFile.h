@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/SafeFile.h"
+
 enum TTabType : uint8_t {
   ttNone = 0, ttTab = 1, ttWood = 2, ttFerro = 3, ttForceField = 4, ttForceField2 = 5,
   ttRebarba1 = 6, ttRebarba8 = 13
@@ -61,7 +63,5 @@ std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, 
 // never destroys the old file.
 bool WriteLevelOptions(const std::string& path, const TLevelOptions& options, std::string& error);
 bool WriteLevelCells(const std::string& path, const std::vector<TCellRecord>& cells, std::string& error);
-// Writes bytes to path through a temporary file in the same folder.
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
 // The number of consecutive levels 1, 2, 3, ... whose ".lvl" file exists.
 int CountPackLevels(const std::string& home, const std::string& pack);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "pieces/PlayerFiles.h"
+
 class Tmain;
 
 constexpr int kManaFull = 60;
@@ -26,6 +28,31 @@ class TPlayer {
   int32_t HiscoreRank = -1;
   // Hints 1..7 (index 0 unused): 2 pending, 1 on screen, 0 done.
   std::array<uint8_t, 8> TutorialFlags{};
+  // False for a stand-in player (a level started from the command line):
+  // nothing of it is ever written to the save folder or the options file.
+  bool Persistent = true;
+  // The lives and the extra-life threshold when the current level was set
+  // up: a retry starts from them again.
+  int32_t LevelStartLives = 3;
+  int32_t LevelStartNextLife = kLifeScoreStep;
+
+  // What the options file said.
+  enum class TConfigState { Missing, Damaged, Windowed, FullScreen };
+  // Reads the options and the last player's name from "arvanels.cfg" in the
+  // folder home. The name is taken only while the player's marker still
+  // exists. A missing or damaged file leaves the options at their defaults
+  // (sound and music on, the game's own cursor).
+  TConfigState LoadConfig(const std::string& home);
+  // Writes the options file: this player's name and options, and whether the
+  // game runs full screen.
+  bool SaveConfig(const std::string& home, bool fullScreen, std::string& error) const;
+  // The progress file of this player for the pack and mode: the marker
+  // "<name>.sav" while no pack is chosen, else "<name> - <pack>.sa2" with
+  // " Relaxed" before the extension in relaxed mode.
+  std::string ProgressFile(const std::string& home, const std::string& pack, bool relaxed) const;
+  // Takes a saved game's level, score and lives, and the extra-life
+  // threshold that goes with its score.
+  void ApplyProgress(const TProgressRecord& progress);
 
   // The pot of an element (1 tree, 2 water, 3 fire, 4 mountain); nullptr for
   // any other number.
@@ -36,7 +63,8 @@ class TPlayer {
   // pending for the story pack and done for any other.
   void StartGame(bool storyPack);
   // Tries the level again: with more than one life it costs a life, puts the
-  // score back to its value at the level's start and sets the level up again;
-  // with one life nothing happens.
+  // score, the lives and the extra-life threshold back to their values at the
+  // level's start (less the life it costs) and sets the level up again; with
+  // one life nothing happens.
   void Retry(Tmain& game);
 };

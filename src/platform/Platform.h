@@ -142,11 +142,14 @@ class Platform {
 
   virtual void ShowWindow() = 0;
   virtual void HideWindow() = 0;
-  virtual void SetFullScreen(bool fullScreen) = 0;
+  // False when the window system refused; the window then stays as it was.
+  virtual bool SetFullScreen(bool fullScreen) = 0;
   virtual bool FullScreen() const = 0;
   // Places the window so that its client area starts at (left, top) on the desktop.
   virtual void SetWindowPosition(int left, int top) = 0;
   virtual void DesktopSize(int& w, int& h) = 0;
+  // Sizes the window's client area (windowed only).
+  virtual void SetClientSize(int w, int h) = 0;
   virtual void SetSystemCursorVisible(bool visible) = 0;
   // Cursor position in game pixels (800 x 600 space).
   virtual void CursorPosition(int& x, int& y) = 0;

@@ -115,9 +115,14 @@ class SdlPlatform final : public Platform {
   void HideWindow() override {
     if (Window_) SDL_HideWindow(Window_);
   }
-  void SetFullScreen(bool fullScreen) override {
+  bool SetFullScreen(bool fullScreen) override {
+    if (Window_ && SDL_SetWindowFullscreen(Window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+      return false;
     FullScreen_ = fullScreen;
-    if (Window_) SDL_SetWindowFullscreen(Window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    return true;
+  }
+  void SetClientSize(int w, int h) override {
+    if (Window_ && !FullScreen_) SDL_SetWindowSize(Window_, w, h);
   }
   bool FullScreen() const override { return FullScreen_; }
   void SetWindowPosition(int left, int top) override {

@@ -1,0 +1,86 @@
+// The game object's side of the player's files: the options file read at
+// start-up and written when the options close, and the progress of the
+// current player in the pack on the board.
+#include <filesystem>
+
+#include "app/Main.h"
+#include "board/Board.h"
+#include "pieces/PlayerFiles.h"
+
+std::string Tmain::CurrentPack() const { return Board_ ? Board_->PackName : std::string(); }
+
+bool Tmain::SetFullScreen(bool fullScreen) {
+  if (!Platform.SetFullScreen(fullScreen)) return false;
+  if (!fullScreen) {
+    // Back in a window: the game's own size, centred on the desktop.
+    int desktopW = 0, desktopH = 0;
+    Platform.DesktopSize(desktopW, desktopH);
+    Platform.SetClientSize(800, 600);
+    Platform.SetWindowPosition(CentreOffset(800, desktopW), CentreOffset(600, desktopH));
+  }
+  return true;
+}
+
+void Tmain::LoadConfig() {
+  TPlayer& player = Player();
+  switch (player.LoadConfig(Options.Home)) {
+    case TPlayer::TConfigState::Missing: {
+      // A first start fills the screen, where the screen is big enough for
+      // the game's picture and the window system lets us.
+      int w = 0, h = 0;
+      Platform.DesktopSize(w, h);
+      if (!Platform.Headless() && w >= 800 && h >= 600 && SetFullScreen(true)) return;
+      SetFullScreen(false);
+      break;
+    }
+    case TPlayer::TConfigState::Damaged:
+    case TPlayer::TConfigState::Windowed:
+      SetFullScreen(false);
+      break;
+    case TPlayer::TConfigState::FullScreen:
+      if (!SetFullScreen(true)) SetFullScreen(false);
+      break;
+  }
+}
+
+void Tmain::SaveConfig() {
+  std::string error;
+  if (!Player().SaveConfig(Options.Home, Platform.FullScreen(), error)) ShowError("Cannot save the options: " + error);
+}
+
+void Tmain::SaveProgress() {
+  TPlayer& player = Player();
+  if (!player.Persistent || player.PlayerName.empty()) return;
+  const std::string home = Options.Home;
+  TProgressRecord progress;
+  progress.Level = Board_ ? Board_->LevelNumber : 1;
+  progress.Score = player.Score;
+  progress.Lives = player.Lives;
+  std::string error;
+  bool saved = WriteProgressFile(player.ProgressFile(home, CurrentPack(), RelaxedMode), progress, error);
+  // A saved player is a known player: the marker comes back with any save.
+  std::error_code ec;
+  const std::string marker = PlayerMarkerPath(home, player.PlayerName);
+  if (saved && !std::filesystem::exists(marker, ec)) saved = WriteProgressFile(marker, progress, error);
+  if (!saved) ShowError("Cannot save the game of " + player.PlayerName + ": " + error);
+  SaveConfig();
+}
+
+void Tmain::LoadProgress() {
+  TPlayer& player = Player();
+  player.HiscoreRank = -1;
+  if (!player.Persistent || player.PlayerName.empty()) return;
+  const std::string pack = CurrentPack();
+  std::string error;
+  std::optional<TProgressRecord> progress =
+      pack.empty() ? std::nullopt
+                   : ReadProgressFile(ProgressPath(Options.Home, player.PlayerName, pack, RelaxedMode), error);
+  if (!progress) {
+    // No saved game (or one that cannot be trusted): a fresh start, saved.
+    player.ApplyProgress(TProgressRecord{});
+    SaveProgress();
+    return;
+  }
+  player.ApplyProgress(*progress);
+  SaveConfig();
+}

@@ -1,0 +1,41 @@
+// The player forms over the main menu: create a player, choose one from the
+// list of known players, and remove one.
+#pragma once
+
+#include <string>
+
+#include "app/ControlNames.h"
+
+class Tmain;
+
+class TPlayerForms {
+ public:
+  explicit TPlayerForms(Tmain& game);
+
+  // Binds the buttons of the three forms.
+  void Bind();
+
+  // "CreateNewPlayer": an empty name field with the keyboard focus.
+  void OpenCreatePlayer();
+  // "btnNewPlayerOk": a name that can be a player's becomes the current
+  // player and is saved; any other is refused with a message and the form
+  // stays open.
+  void CreateOk();
+  // "btnNewPlayerCancel": only once there is a player to go back to.
+  void CreateCancel();
+
+  // "SelectPlayer": every known player, the current one selected.
+  void OpenSelectPlayer();
+  void SelectOk();
+  // "btSpCancel": asks whether to remove the selected player.
+  void AskRemove();
+  // Deletes the player's marker (the saved games stay) and returns to the list.
+  void RemoveYes();
+  void RemoveNo();
+
+ private:
+  // Shows a form centred a little right of the screen's middle, over the
+  // menu's picture.
+  void ShowCentred(TControlName form);
+  Tmain& Game;
+};
