@@ -22,6 +22,7 @@ constexpr const char* kAdventure = "100 270";
 constexpr const char* kRelaxed = "100 330";
 constexpr const char* kOptions = "100 385";
 constexpr const char* kQuitButton = "100 530";
+constexpr const char* kHiscores = "100 460";
 constexpr const char* kPlayerSign = "720 70";
 constexpr const char* kCreateOk = "424 348";
 constexpr const char* kCreateCancel = "570 348";
@@ -495,6 +496,29 @@ TEST_F(MenusE2E, DamagedSavesAreTreatedAsMissing) {
   EXPECT_EQ(BoardField(p, "level"), 1);
   EXPECT_EQ(PlayerField(p, "lives"), 3);
   EXPECT_EQ(ReadBytes(game.Home / "save" / "Ann - Game Levels.sa2"), Progress(1, 0, 3));
+}
+
+TEST_F(MenusE2E, HiscoresShowTheTableAndAClickAfterTwoSecondsReturns) {
+  GameRunner game("hiscores");
+  WriteKnownPlayer(game.Home, "Ann", 1, 0, 3);
+  WriteConfig(game.Home, "Ann");
+  const std::string script = game.Script(
+      "s.txt", Script(std::string("130 click ") + kHiscores + "\n" +
+                      "140 dump table.json\n"
+                      "300 click 400 300\n"
+                      "310 dump early.json\n"
+                      "400 click 400 300\n"
+                      "410 dump back.json\n"
+                      "412 quit\n"));
+  ASSERT_EQ(game.Run("--script " + script), 0) << game.Errors;
+  const std::string table = game.Read("table.json");
+  EXPECT_EQ(Field(table, "screen_state"), 10);
+  EXPECT_TRUE(Has(table, "\"menu_buttons\":[]"));
+  // Clicks count only after 240 ticks of the table.
+  EXPECT_EQ(Field(game.Read("early.json"), "screen_state"), 10);
+  EXPECT_EQ(Field(game.Read("back.json"), "screen_state"), 1);
+  // Showing the table never writes it.
+  EXPECT_FALSE(game.Exists("data/hiscore.arv.tmp"));
 }
 
 TEST_F(MenusE2E, QuitButtonEndsTheProgram) {

@@ -115,8 +115,12 @@ void Tmain::CanopyRender() {
       DrawBackground(false);
       if (TCanopyImage* img = Images.Items(ImageIndexes[ciNotYouClickHere]))
         Canvas.Draw(img, 0, 521, 0, kBlendAlpha);
-      GuiBase1.Draw();
+      // The menu's sprites (the foliage, the lit words) lie under its
+      // dialogs; only the cursor stands over them.
+      if (Mouse_) Mouse_->Visible = false;
       sprites.DrawAll();
+      GuiBase1.Draw();
+      if (Mouse_) Mouse_->Draw();
       if (TCanopyFont* f = Fonts.Items(3)) {
         f->Scale = 1.0;
         f->Interleave = 1.0;

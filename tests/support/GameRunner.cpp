@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "board/LevelFile.h"
+#include "support/BoardFixture.h"
+
 namespace fs = std::filesystem;
 
 namespace game_test {
@@ -31,7 +34,13 @@ GameRunner::GameRunner(const std::string& name, bool linkLevels) {
   fs::create_directories(Home);
   fs::create_directory_symlink(build / "Data", Home / "Data");
   fs::create_directory_symlink(build / "data", Home / "data");
-  if (linkLevels && fs::exists(build / "levels")) fs::create_directory_symlink(build / "levels", Home / "levels");
+  // levels/ is a folder of the test's own holding a link to each built pack,
+  // so a test may add packs without touching the build.
+  if (linkLevels && fs::exists(build / "levels")) {
+    fs::create_directory(Home / "levels");
+    for (const auto& pack : fs::directory_iterator(build / "levels"))
+      fs::create_directory_symlink(pack.path(), Home / "levels" / pack.path().filename());
+  }
 }
 
 GameRunner::~GameRunner() {
@@ -59,5 +68,39 @@ std::string GameRunner::Script(const std::string& name, const std::string& text)
 std::string GameRunner::Read(const std::string& relative) const { return ReadFile(Home / relative); }
 
 bool GameRunner::Exists(const std::string& relative) const { return fs::exists(Home / relative); }
+
+bool GameRunner::WriteLevel(const std::string& pack, int n, const std::vector<std::string>& pieces,
+                            const std::vector<std::string>& tabs, int levelTime) {
+  TLevelOptions options;
+  options.LevelTime = levelTime;
+  options.MaxCaveiras = 0;
+  const std::string home = Home.string();
+  return WriteLevelOptions(LevelOptionsPath(home, pack, n), options, Errors) &&
+         WriteLevelCells(LevelCellsPath(home, pack, n), CellsFromPictures(pieces, tabs), Errors);
+}
+
+long DumpNumber(const std::string& dump, const std::string& key, const std::string& from) {
+  const size_t start = from.empty() ? 0 : dump.find("\"" + from + "\"");
+  if (start == std::string::npos) return -999;
+  const std::string tag = "\"" + key + "\":";
+  const size_t at = dump.find(tag, start);
+  if (at == std::string::npos) return -999;
+  return std::strtol(dump.c_str() + at + tag.size(), nullptr, 10);
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+int DumpPiece(const std::string& dump, int col, int row) {
+  size_t at = dump.find("\"cells\"");
+  const int index = (row - 1) * kBoardCols + (col - 1);
+  for (int i = 0; i <= index && at != std::string::npos; ++i) at = dump.find("\"piece\":", at + 1);
+  return at == std::string::npos ? -999 : std::atoi(dump.c_str() + at + 8);
+}
+
+std::string CellCentre(int col, int row) { return std::to_string(40 * col + 20) + " " + std::to_string(40 * row + 10); }
 
 }  // namespace game_test

@@ -5,13 +5,15 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace game_test {
 
 class GameRunner {
  public:
-  // Creates an empty scratch folder named after the test, with Data/, data/
-  // and (unless linkLevels is false) levels/ linked from the build.
+  // Creates an empty scratch folder named after the test, with Data/ and
+  // data/ linked from the build and (unless linkLevels is false) a levels/
+  // folder linking each pack of the build.
   explicit GameRunner(const std::string& name, bool linkLevels = true);
   ~GameRunner();
   GameRunner(const GameRunner&) = delete;
@@ -27,11 +29,25 @@ class GameRunner {
   std::string Script(const std::string& name, const std::string& text);
   std::string Read(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
+  // Writes level n of a pack into the folder, from piece letters and tab
+  // digits as BoardFixture's CellsFromPictures takes them; no skulls fall.
+  // False, with the reason in Errors, when a file cannot be written.
+  bool WriteLevel(const std::string& pack, int n, const std::vector<std::string>& pieces,
+                  const std::vector<std::string>& tabs, int levelTime = 100);
 
   std::filesystem::path Home;
   std::string Errors;
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+
+// Reading a state dump: the number after the first "key": at or after the
+// first "from" key (-999 when missing), and how often a text occurs.
+long DumpNumber(const std::string& dump, const std::string& key, const std::string& from = "");
+int Occurrences(const std::string& text, const std::string& what);
+// The piece kind in a cell of a dumped board (-1 for none, -999 when missing).
+int DumpPiece(const std::string& dump, int col, int row);
+// The centre of a cell, "X Y" for an input script.
+std::string CellCentre(int col, int row);
 
 }  // namespace game_test
