@@ -189,6 +189,9 @@ class Tmain {
   void DrawHintPointer();
   // The frame of a level in play or in test play (MainLoop.cpp).
   void DrawPlay();
+  // "TIME OVER" or "NO MORE MOVES LEFT" and the prompt under it, over the
+  // board.
+  void DrawNotice(const std::string& headline, const std::string& prompt);
   // --play: a game of the pack and level of the options, as player "Tester".
   bool StartPlay(std::string& error);
   // Parts of the process tick that drive the board.

@@ -176,6 +176,32 @@ void Tmain::CanopyRender() {
   if (HintShown) DrawHintPointer();
 }
 
+void Tmain::DrawNotice(const std::string& headline, const std::string& prompt) {
+  TCanopyFont* f = Fonts.Items(0);
+  if (!f) return;
+  f->Scale = kNoticeScale;
+  f->Style = 0;
+  // A dark wooden panel with a gilt edge hides the busy board behind the
+  // words; the words are cream to gold with a black outline, so they read
+  // over any level picture.
+  const float half = static_cast<float>(f->TextWidth(prompt)) / 2.0f + 40.0f;
+  const float top = 236.0f, bottom = 300.0f + static_cast<float>(f->TextHeight(prompt)) + 14.0f;
+  Canvas.FillRect(400.0f - half - 3, top - 3, 400.0f + half + 3, bottom + 3, 0xFF3A7FB8, kBlendAlpha);
+  Canvas.FillRect(400.0f - half, top, 400.0f + half, bottom, 0xF0101C24, kBlendAlpha);
+  auto line = [&](const std::string& text, float y) {
+    const float x = 400.0f - static_cast<float>(f->TextWidth(text)) / 2.0f;
+    for (int dx = -2; dx <= 2; dx += 2) {
+      for (int dy = -2; dy <= 2; dy += 2) {
+        if (dx != 0 || dy != 0) f->TextOutEx(text, 0xFF000000, x + dx, y + dy, 0xFF000000, kBlendAlpha);
+      }
+    }
+    f->TextOutEx(text, 0xFFD8FAFF, x, y, 0xFF20B8FF, kBlendAlpha);
+  };
+  line(headline, 250);
+  line(prompt, 300);
+  f->Scale = 1.0;
+}
+
 void Tmain::DrawPlay() {
   TBoard* board = Board_;
   auto dimLayer = [&] { Canvas.FillRect(0, 0, 800, 600, 0x82000000, kBlendAlpha); };
@@ -188,7 +214,17 @@ void Tmain::DrawPlay() {
   // sprites, the sprites, and the particles over them.
   DrawBackground(true);
   if (DialogOpen) dimLayer();
+  // While the game is paused nothing moves, the cursor sprite and the hover
+  // marker neither: they would stay behind as ghosts of the cursor, which
+  // goes on moving on top.
+  TSprite* marker = board ? board->Selection : nullptr;
+  const bool markerShown = marker && marker->Visible;
+  if (GamePaused) {
+    if (Mouse_) Mouse_->Visible = false;
+    if (marker) marker->Visible = false;
+  }
   SpriteEngine().DrawAll();
+  if (marker) marker->Visible = markerShown;
   if (!DialogOpen) {
     // The particle manager draws here once it exists.
     Explosions().DrawAll();
@@ -200,28 +236,8 @@ void Tmain::DrawPlay() {
                   100.0f - static_cast<float>(img->PatternSize.H) / 2.0f, kBlendAlpha);
     }
   }
-  if (ScreenState == ssPlaying && board && (board->TimeOver || board->NoMoves)) {
-    // Large and shadowed, on a dark band: the words stand over a busy board.
-    if (TCanopyFont* f = Fonts.Items(0)) {
-      f->Scale = kNoticeScale;
-      f->Style = feShadow;
-      const float half = static_cast<float>(f->TextWidth("CLICK TO CONTINUE")) / 2.0f + 40.0f;
-      const float bottom = 300.0f + static_cast<float>(f->TextHeight("CLICK TO CONTINUE")) + 14.0f;
-      Canvas.FillRect(400.0f - half, 236.0f, 400.0f + half, bottom, 0xA0000000, kBlendAlpha);
-    }
-    if (board->TimeOver) {
-      centred(0, "TIME OVER", 250, 0xFF008000, 0xFF00FFFF);
-      centred(0, "CLICK TO CONTINUE", 300, 0xFF008000, 0xFF00FFCC);
-    }
-    if (board->NoMoves) {
-      centred(0, "NO MORE MOVES LEFT", 250, 0xFF008000, 0xFF00FFFF);
-      centred(0, "CLICK TO CONTINUE", 300, 0xFF008000, 0xFF00FFCC);
-    }
-    if (TCanopyFont* f = Fonts.Items(0)) {
-      f->Scale = 1.0;
-      f->Style = 0;
-    }
-  }
+  if (ScreenState == ssPlaying && board && (board->TimeOver || board->NoMoves))
+    DrawNotice(board->TimeOver ? "TIME OVER" : "NO MORE MOVES LEFT", "CLICK TO CONTINUE");
   // h: lives, level and score.
   if (!DialogOpen && !HintShown) {
     if (TCanopyFont* f = Fonts.Items(2)) {
