@@ -10,6 +10,8 @@
 #include "app/Menus.h"
 #include "app/PlayerForms.h"
 #include "engine/ArchiveKey.h"
+#include "engine/ImageFile.h"
+#include "engine/SafeFile.h"
 #include "platform/Audio.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
@@ -122,7 +124,9 @@ void Tmain::AdvanceProgress() {
 
 // The start-up panel is drawn in the main window itself before the first frame:
 // a 348 x 290 panel centred on the picture with a 257 x 32 progress bar at
-// (50, 247) inside it, lime on green, out of 69 steps.
+// (50, 247) inside it, out of 69 steps. The panel is the picture
+// "Data/loading.png" (read before any archive), or plain boxes in its
+// colours when that file cannot be read.
 void Tmain::DrawProgress() {
   if (Platform.Headless()) return;  // nobody looks; keep headless start-up fast
   // Showing every step would wait for the display each time: a few updates a
@@ -132,26 +136,44 @@ void Tmain::DrawProgress() {
   if (ProgressShownAt_ != 0 && (now - ProgressShownAt_) * 1000 < clock.Frequency() * 40) return;
   ProgressShownAt_ = now;
   plat::Renderer& r = Platform.GetRenderer();
+  if (!LoadingPanelTried_) {
+    LoadingPanelTried_ = true;
+    std::vector<uint8_t> bytes;
+    std::string error;
+    TBitmap32 panel;
+    if (ReadSmallFile(ProgramPath("Data/loading.png"), 1 << 20, bytes, error) &&
+        DecodeImageFile("loading.png", bytes.data(), bytes.size(), panel) && panel.Width == 348 &&
+        panel.Height == 290) {
+      LoadingPanel_ = r.CreateTexture(panel.Width, panel.Height);
+      if (LoadingPanel_ && !r.UpdateTexture(LoadingPanel_, panel.Pixels.data(), panel.Width)) {
+        r.DestroyTexture(LoadingPanel_);
+        LoadingPanel_ = 0;
+      }
+    }
+  }
   r.SetClip(nullptr);
   r.Clear(0xFF000000);
-  auto rect = [&](float l, float t, float w, float h, uint32_t top, uint32_t bottom) {
-    plat::Vertex v[4] = {{l, t, top, 0, 0}, {l + w, t, top, 0, 0}, {l + w, t + h, bottom, 0, 0},
-                         {l, t + h, bottom, 0, 0}};
+  auto rect = [&](float l, float t, float w, float h, uint32_t top, uint32_t bottom, plat::TextureId tex = 0) {
+    plat::Vertex v[4] = {{l, t, top, 0, 0}, {l + w, t, top, 1, 0}, {l + w, t + h, bottom, 1, 1},
+                         {l, t + h, bottom, 0, 1}};
     const int idx[6] = {0, 1, 3, 1, 2, 3};
-    r.DrawTriangles(0, v, 4, idx, 6, 1284);
+    r.DrawTriangles(tex, v, 4, idx, 6, 1284);
   };
   const float left = static_cast<float>(CentreOffset(348, 800));
   const float top = static_cast<float>(CentreOffset(290, 600));
-  rect(left - 4, top - 4, 356, 298, 0xFF1A3D5C, 0xFF0E2436);  // wooden rim (dark brown, blue in low byte)
-  rect(left, top, 348, 290, 0xFF1F4A1B, 0xFF0C2209);          // deep green panel
-  // A few soft glows, the grove's fireflies.
-  for (int i = 0; i < 7; ++i) {
-    const float x = left + 40 + i * 44.f, y = top + 60 + (i % 3) * 50.f;
-    rect(x, y, 6, 6, 0x9966FFCC, 0x4433AA88);
+  if (LoadingPanel_) {
+    rect(left, top, 348, 290, 0xFFFFFFFF, 0xFFFFFFFF, LoadingPanel_);
+  } else {
+    rect(left, top, 348, 290, 0xFF2A5C8A, 0xFF0E2A4A);           // the wooden frame (brown)
+    rect(left + 8, top + 8, 332, 274, 0xFF1F4A24, 0xFF09200B);    // deep green board
+    rect(left + 47, top + 244, 263, 38, 0xFF041A1A, 0xFF20406A);  // the groove
   }
-  rect(left + 50, top + 247, 257, 32, 0xFF003300, 0xFF004400);  // bar background, green
+  // The bar: lime over leaf green, lighter along its top edge.
   const float filled = 257.f * (Progress_ < 0 ? 0 : Progress_) / kProgressMax;
-  rect(left + 50, top + 247, filled, 32, 0xFF00FF00, 0xFF00C000);  // lime
+  if (filled > 0) {
+    rect(left + 50, top + 247, filled, 32, 0xFF40E890, 0xFF109030);
+    rect(left + 50, top + 249, filled, 6, 0x80C0FFE0, 0x00C0FFE0);
+  }
   r.Present();
 }
 
@@ -263,6 +285,10 @@ bool Tmain::FormCreate() {
   if (Options.FullScreen) SetFullScreen(true);
   // 22-25.
   Progress_ = -1;
+  if (LoadingPanel_) {
+    Platform.GetRenderer().DestroyTexture(LoadingPanel_);
+    LoadingPanel_ = 0;
+  }
   Timer.Enabled = true;
   DebugOverlay = GamePaused = DialogOpen = HintShown = false;
   if (!Options.Script.empty()) {

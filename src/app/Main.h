@@ -281,6 +281,8 @@ class Tmain {
   bool DeviceDead_ = false;
   int Progress_ = -1;  // start-up progress; -1 when the start panel is gone
   uint64_t ProgressShownAt_ = 0;
+  plat::TextureId LoadingPanel_ = 0;  // the start-up panel's picture, while it shows
+  bool LoadingPanelTried_ = false;
   bool PendingRelease_ = false;
   int LastMouseX_ = 0, LastMouseY_ = 0;  // the last position the window reported
   int ScriptX_ = 0, ScriptY_ = 0;        // the input script's cursor

@@ -1,5 +1,7 @@
 #include "Pack.h"
 
+#include "ArtLoading.h"
+
 #include <nettle/sha2.h>
 #include <zlib.h>
 
@@ -434,6 +436,8 @@ int RunBuild(const TGenOptions& options) {
   fs::path looseDir = fs::path(options.OutDir) / "data";
   WriteFileBytes((looseDir / "mappoints.map").string(), MapPointsBytes(storyMap));
   WriteFileBytes((looseDir / "hiscore.arv").string(), HiscoreBytes(hiscores));
+  // The loading panel: read before any archive is open.
+  WriteFileBytes((dataDir / "loading.png").string(), LoadingPanelPng());
 
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "datagen: " << drawn.size() << " records (" << redrawn << " drawn, " << drawn.size() - redrawn
