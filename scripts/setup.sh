@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config git ccache
-  libsdl2-dev zlib1g-dev libjpeg62-turbo-dev libpng-dev nettle-dev
+  libsdl2-dev libx11-dev zlib1g-dev libjpeg62-turbo-dev libpng-dev nettle-dev
   libcairo2-dev libfreetype-dev
   libopenmpt-dev libvorbis-dev libmpg123-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -40,12 +40,88 @@ TEST(Mouse, WithoutClearOnUpdateTheLastEventStays) {
   EXPECT_TRUE(m.Released(0));
   m.Update();
   EXPECT_TRUE(m.Released(0));  // until the next press
-  // A press and release within one frame end on the release.
+}
+
+// A quick click: the press and its release reach the device between the same
+// two frames. The press must count for one whole frame and the release for the
+// next, in either mode, so that code polling once a frame sees one click.
+TEST(Mouse, QuickClickIsOneFramePressedThenReleased) {
+  for (bool clear : {false, true}) {
+    SCOPED_TRACE(clear ? "ClearOnUpdate on" : "ClearOnUpdate off");
+    TCanopyMouse m;
+    m.ClearOnUpdate = clear;
+    m.DeviceButton(0, true);
+    m.DeviceButton(0, false);
+    m.Update();
+    EXPECT_TRUE(m.Pressed(0)) << "the press is kept for this frame";
+    EXPECT_FALSE(m.Released(0)) << "a release in the same frame would end the click at once";
+    m.Update();
+    EXPECT_FALSE(m.Pressed(0)) << "one click, not a held button";
+    EXPECT_TRUE(m.Released(0));
+    m.Update();
+    EXPECT_FALSE(m.Pressed(0)) << "never a second click";
+    EXPECT_EQ(m.Released(0), !clear) << "without ClearOnUpdate the release stays";
+  }
+}
+
+TEST(Mouse, EveryEdgeOfABurstReachesItsOwnFrame) {
+  for (bool clear : {false, true}) {
+    SCOPED_TRACE(clear ? "ClearOnUpdate on" : "ClearOnUpdate off");
+    TCanopyMouse m;
+    m.ClearOnUpdate = clear;
+    // A double click inside one frame, with motion between the clicks.
+    m.DeviceButton(0, true);
+    m.DeviceButton(0, false);
+    m.DeviceMotion(5, 0);
+    m.DeviceButton(0, true);
+    m.DeviceButton(0, false);
+    int presses = 0, releases = 0;
+    bool wasPressed = false;
+    for (int frame = 0; frame < 6; ++frame) {
+      m.Update();
+      if (m.Pressed(0) && !wasPressed) ++presses;
+      if (m.Released(0) && (clear || wasPressed)) ++releases;
+      wasPressed = m.Pressed(0);
+    }
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(releases, 2);
+    EXPECT_FALSE(m.Pressed(0));
+  }
+
+  // A release and a new press of a held button: the button is seen up for a
+  // frame before the new press, which is therefore a press of its own.
+  TCanopyMouse m;
   m.DeviceButton(0, true);
+  m.Update();
   m.DeviceButton(0, false);
+  m.DeviceButton(0, true);
   m.Update();
   EXPECT_FALSE(m.Pressed(0));
   EXPECT_TRUE(m.Released(0));
+  m.Update();
+  EXPECT_TRUE(m.Pressed(0));
+}
+
+TEST(Mouse, ButtonsKeepTheirOwnEdgesAndRepeatsChangeNothing) {
+  TCanopyMouse m;
+  m.ClearOnUpdate = true;
+  // Left click and right press together: both show in the first frame.
+  m.DeviceButton(0, true);
+  m.DeviceButton(1, true);
+  m.DeviceButton(0, false);
+  m.Update();
+  EXPECT_TRUE(m.Pressed(0));
+  EXPECT_TRUE(m.Pressed(1));
+  m.Update();
+  EXPECT_TRUE(m.Released(0));
+  EXPECT_FALSE(m.Pressed(1));
+  // A second press report of a button already down is no new edge to wait for.
+  m.DeviceButton(2, true);
+  m.DeviceButton(2, true);
+  m.DeviceMotion(0, 7);
+  m.Update();
+  EXPECT_TRUE(m.Pressed(2));
+  EXPECT_EQ(m.DeltaY, 7);
 }
 
 TEST(Mouse, SwitchingModesAndBadIndices) {

@@ -248,7 +248,7 @@ TEST(LevelSourceDrawing, RandomPiecesAreReproducibleAndLeaveNoLine) {
   EXPECT_EQ(error, "t.txt:8: column 1: no allowed kind fits here without making a line of three");
 }
 
-TEST(LevelSourceChecks, IdleCheckSeesOnlyMovesAlongTheLine) {
+TEST(LevelSourceChecks, StraightMoveCountSeesOnlyMovesAlongTheLine) {
   TLevelSource level = Tiles(std::vector<std::string>(12, "__________________"));
   auto setRow = [&](int row, const std::string& letters) {
     for (int c = 1; c <= 18; ++c) level.At(c, row).Piece = letters[static_cast<size_t>(c - 1)] == 't' ? 3 : 9;
@@ -262,13 +262,40 @@ TEST(LevelSourceChecks, IdleCheckSeesOnlyMovesAlongTheLine) {
   setRow(5, "tt.t..............");
   level.At(3, 5).Piece = 2;
   EXPECT_EQ(CountIdleCheckMoves(level), 0);
-  // A third piece diagonally below the gap is a side move: not seen.
+  // A third piece diagonally below the gap is a side move: not counted.
   setRow(5, "....tt.t..........");
   level.At(7, 5).Piece = 9;
   setRow(6, "......t...........");
   level.At(7, 5).Piece = 2;
   level.At(8, 5).Piece = 9;
   EXPECT_EQ(CountIdleCheckMoves(level), 0);
+}
+
+// The warning about a level without a move finds moves as the game's idle
+// check does, from the side too.
+TEST(LevelSourceChecks, NoMoveWarningSeesEveryLineMakingSwap) {
+  std::vector<std::string> rows(12, "..................");
+  rows[4] = "___...............";
+  rows[5] = "___...............";
+  TLevelSource level = Tiles(rows);
+  auto put = [&](int col, int row, int kind) { level.At(col, row).Piece = static_cast<uint8_t>(kind); };
+  auto warned = [&] {
+    for (const std::string& w : LevelWarnings(level))
+      if (w.find("finds no move") != std::string::npos) return true;
+    return false;
+  };
+  // Trees at (1, 5) and (2, 5), fire at (3, 5), a tree below the fire: a
+  // side swap, which the straight count does not see.
+  put(1, 5, 3);
+  put(2, 5, 3);
+  put(3, 5, 2);
+  put(1, 6, 4);
+  put(2, 6, 2);
+  put(3, 6, 3);
+  EXPECT_EQ(CountIdleCheckMoves(level), 0);
+  EXPECT_FALSE(warned());
+  put(3, 6, 4);  // water instead: nothing lines up
+  EXPECT_TRUE(warned());
 }
 
 TEST(LevelSourceChecks, RefillReachesPastGapsButNotUnderBarsOfFields) {

@@ -273,6 +273,10 @@ TEST_F(Rules, MatchOnlyInPlayCompletesALevelWithoutBoxesOnceSettled) {
   EXPECT_TRUE(B().Cleared);
   EXPECT_FALSE(B().Completed) << "still settling";
   EXPECT_EQ(Count("music:stop:Music1"), 1);
+  B().MatchStep(true);
+  B().MatchStep(true);
+  EXPECT_EQ(Count("music:stop:Music1"), 1) << "the scans while the board settles stop the tune no more";
+  EXPECT_EQ(Count("music:stop:Music9"), 1);
   Game->StartDelay = 0;
   B().MatchStep(true);
   EXPECT_TRUE(B().Completed);
@@ -323,8 +327,9 @@ TEST_F(Rules, BrokenElementPiecesSendManaUntilThePotIsFull) {
 
 // --- The no-more-moves test -----------------------------------------------------------
 
-TEST_F(Rules, HasMoveFindsOnlyTheStraightPattern) {
+TEST_F(Rules, HasMoveFindsEverySwapThatMakesALine) {
   const std::string pad = "..";
+  const std::string right = Repeat('.', 15);  // up to column 15
   struct Case {
     std::vector<std::string> pieces;
     bool expected;
@@ -335,15 +340,92 @@ TEST_F(Rules, HasMoveFindsOnlyTheStraightPattern) {
       {{"", "", pad + "TBTT"}, true, "X o X X in a row"},
       {{"", "", "..T", "..T", "..B", "..T"}, true, "X X o X in a column"},
       {{"", "", "..T", "..B", "..T", "..T"}, true, "X o X X in a column"},
-      {{"", "", pad + "TTB", pad + "..T"}, false, "a third piece that would come in from the side"},
-      {{"", "", "TTBT"}, false, "the pair in the outer two columns"},
+      {{"", "", pad + "TTB", pad + "..T"}, true, "a third piece brought in from below"},
+      {{"", "", pad + "..T", pad + "TTB"}, true, "a third piece brought in from above"},
+      {{"", "", pad + "TBT", pad + ".T."}, true, "the middle piece brought in from the side"},
+      {{"", "", pad + "..T", pad + "..T", pad + ".TB"}, true, "a column finished from the side"},
+      {{"TTBT"}, true, "the pattern in the top row and the outer columns"},
+      {{"T", "B", "T", "T"}, true, "the pattern in the first column"},
+      {{right + "TTB", right + "..T"}, true, "a side swap in the top right corner"},
+      {{"", "", "", "", "", "", "", "", "", "", right + "..T", right + "TTB"}, true,
+       "a side swap in the bottom right corner"},
+      {{"..T", "..T", "TTBT"}, true, "an L: the corner piece from the side finishes a row and a column"},
+      {{".T.", "TFT", ".T.", ".T."}, true, "a T: the piece from above finishes a row and a column"},
+      {{"", "", pad + "TFWF", pad + "FFTT", pad + "WWTT", pad + "WWFF"}, false, "a board without a move"},
       {{"", "", pad + "TTB.T"}, false, "an empty cell breaks the pattern"},
+      {{"", "", pad + "TT.T"}, false, "a piece cannot be swapped into an empty cell"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     Build(k.pieces);
     EXPECT_EQ(B().HasMove(), k.expected);
   }
+
+  // A piece under a force field cannot be moved, though it still lines up.
+  Build({"TTBT"}, {"1141"});
+  EXPECT_FALSE(B().HasMove()) << "the only swap would move the locked piece";
+  Build({"TTBT"}, {"4111"});
+  EXPECT_TRUE(B().HasMove()) << "a locked piece may end the line";
+  // A piece still on its way is no part of a move yet.
+  Build({"TTBT"});
+  PieceAt(4, 1)->StartMoveDown();
+  EXPECT_FALSE(B().HasMove());
+}
+
+// Small random boards of three kinds with empty cells, against a plain
+// search: swap every two neighbouring pieces and look for three alike in a row
+// or a column.
+TEST_F(Rules, HasMoveAgreesWithTryingEverySwap) {
+  constexpr int kCols = 5, kRows = 4;
+  using Grid = std::vector<std::string>;
+  auto at = [](Grid& g, int c, int r) -> char& { return g[static_cast<size_t>(r)][static_cast<size_t>(c)]; };
+  auto lineAt = [&](Grid& g, int c, int r) {
+    const char k = at(g, c, r);
+    if (k == '.') return false;
+    int h = 1, v = 1;
+    for (int x = c - 1; x >= 0 && at(g, x, r) == k; --x) ++h;
+    for (int x = c + 1; x < kCols && at(g, x, r) == k; ++x) ++h;
+    for (int y = r - 1; y >= 0 && at(g, c, y) == k; --y) ++v;
+    for (int y = r + 1; y < kRows && at(g, c, y) == k; ++y) ++v;
+    return h >= 3 || v >= 3;
+  };
+  auto anySwap = [&](Grid g) {
+    for (int r = 0; r < kRows; ++r) {
+      for (int c = 0; c < kCols; ++c) {
+        for (auto [c2, r2] : {std::pair{c + 1, r}, std::pair{c, r + 1}}) {
+          if (c2 >= kCols || r2 >= kRows || at(g, c, r) == '.' || at(g, c2, r2) == '.') continue;
+          std::swap(at(g, c, r), at(g, c2, r2));
+          const bool line = lineAt(g, c, r) || lineAt(g, c2, r2);
+          std::swap(at(g, c, r), at(g, c2, r2));
+          if (line) return true;
+        }
+      }
+    }
+    return false;
+  };
+  uint32_t seed = 2024;
+  auto next = [&](uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 16) % n;
+  };
+  int with = 0, without = 0;
+  for (int board = 0; board < 400; ++board) {
+    Grid g(kRows, std::string(kCols, '.'));
+    for (int r = 0; r < kRows; ++r) {
+      for (int c = 0; c < kCols; ++c) {
+        // One cell in four empty; a piece is drawn again while it stands in a line.
+        if (next(4) == 0) continue;
+        do at(g, c, r) = "TFW"[next(3)];
+        while (lineAt(g, c, r));
+      }
+    }
+    const bool expected = anySwap(g);
+    (expected ? with : without) += 1;
+    Build(g);
+    ASSERT_EQ(B().HasMove(), expected) << g[0] << "/" << g[1] << "/" << g[2] << "/" << g[3];
+  }
+  EXPECT_GE(with, 40);
+  EXPECT_GE(without, 40);
 }
 
 TEST_F(Rules, IdleCheckSetsNoMovesAfterTwoThousandQuietTicks) {

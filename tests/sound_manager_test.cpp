@@ -215,6 +215,26 @@ TEST_F(SoundManagerTest, RestartAndResumeOfMusic) {
   EXPECT_TRUE(Errors.empty());
 }
 
+// A level that stands over asks for its tune to stop again and again: the
+// stop reaches the log and the audio layer once, until the tune plays again.
+TEST_F(SoundManagerTest, RepeatedStopOfAStoppedTuneIsLeftAlone) {
+  StartUp();
+  Sound.PlayMusic("Music5", true);
+  for (int i = 0; i < 12; ++i) Sound.StopMusic("Music5");
+  Sound.StopMusic("Music2");  // never played: the first stop still goes through
+  Sound.StopMusic("Music2");
+  Sound.ResumeMusic("Music5");
+  Sound.StopMusic("Music5");
+  Sound.PlayMusic("Music5", true);
+  Sound.StopMusic("Music5");
+  Sound.StopMusic("Music5");
+  EXPECT_EQ(Sound.TakeAudioLog(),
+            (std::vector<std::string>{"music:play:Music5", "music:stop:Music5", "music:stop:Music2",
+                                      "music:resume:Music5", "music:stop:Music5", "music:play:Music5",
+                                      "music:stop:Music5"}));
+  EXPECT_EQ(plat::Audio_ChannelIsActive(Channel("Music5")), 0);
+}
+
 TEST_F(SoundManagerTest, StreamEntryLoopsAndJinglesPlayOnce) {
   StartUp();
   Sound.PlayMusic("Music6", true);  // the MP3 entry, one second long

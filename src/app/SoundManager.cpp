@@ -146,6 +146,7 @@ void SoundManager::PlayChannel(const std::string& key, bool loop, bool restart) 
 
 void SoundManager::PlayMusic(const std::string& key, bool loop) {
   if (MusicOn && !MusicOn()) return;
+  Stopped_.erase(key);
   Log("music:play:" + key);
   PlayChannel(key, loop, true);
 }
@@ -154,11 +155,13 @@ void SoundManager::ResumeMusic(const std::string& key) {
   // Un-pausing must not bring back music the player has switched off (it
   // would start level music that PlayMusic never started).
   if (MusicOn && !MusicOn()) return;
+  Stopped_.erase(key);
   Log("music:resume:" + key);
   PlayChannel(key, false, false);
 }
 
 void SoundManager::StopMusic(const std::string& key) {
+  if (!Stopped_.insert(key).second) return;
   Log("music:stop:" + key);
   TMusicEntry* entry = FindMusic(key);
   if (!entry) {
@@ -177,6 +180,7 @@ void SoundManager::Shutdown() {
     entry.reset();
   }
   Entries_.clear();
+  Stopped_.clear();
   LastFound_ = nullptr;
   plat::Audio_Free();
   Started_ = false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class TCPDb;
@@ -70,6 +71,9 @@ class SoundManager {
   // On from where the channel stopped, with its loop flag unchanged, if the
   // player has music on.
   void ResumeMusic(const std::string& key);
+  // Stops the tune where it is. A tune already stopped, and not played or
+  // resumed since, is left alone: the game may ask again each second while a
+  // level stands over, and the log and the audio layer see the stop once.
   void StopMusic(const std::string& key);
   // Stops and frees every channel and closes the output.
   void Shutdown();
@@ -116,4 +120,5 @@ class SoundManager {
   bool Started_ = false;
   std::unordered_map<uint32_t, std::string> SampleFiles_;
   std::vector<std::string> AudioLog_;
+  std::unordered_set<std::string> Stopped_;  // tunes stopped since their last play or resume
 };

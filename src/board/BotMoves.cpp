@@ -299,17 +299,27 @@ TBotMove ScoreBotMove(const TBotGrid& grid, TCell a, TCell b) {
   return m;
 }
 
-std::vector<TBotMove> FindBotMoves(const TBotGrid& grid) {
-  std::vector<TBotMove> moves;
+std::vector<TLineSwap> FindLineSwaps(const TBotGrid& grid) {
+  std::vector<TLineSwap> swaps;
+  TBotGrid g = grid;  // SwapLines exchanges two pieces and puts them back
+  std::vector<TSegment> lines;
   for (int c = 1; c <= kBoardCols; ++c) {
     for (int r = 1; r <= kBoardRows; ++r) {
       const TCell a{c, r};
       for (TCell b : {TCell{c + 1, r}, TCell{c, r + 1}}) {
-        TBotMove m = ScoreBotMove(grid, a, b);
-        if (m.Longest > 0) moves.push_back(m);
+        if (!SwapAllowed(g, a, b)) continue;
+        lines.clear();
+        SwapLines(g, a, b, lines);
+        if (!lines.empty()) swaps.push_back({a, b});
       }
     }
   }
+  return swaps;
+}
+
+std::vector<TBotMove> FindBotMoves(const TBotGrid& grid) {
+  std::vector<TBotMove> moves;
+  for (const TLineSwap& s : FindLineSwaps(grid)) moves.push_back(ScoreBotMove(grid, s.From, s.To));
   std::stable_sort(moves.begin(), moves.end(), [](const TBotMove& x, const TBotMove& y) { return x.Score > y.Score; });
   return moves;
 }

@@ -5,7 +5,8 @@
 // by the game; the lines it would make are scored the way a player who knows
 // match-3 games weighs them: boxes and force fields first, then lower cells
 // (their breaks stir up more of the board), bigger lines and likely chain
-// reactions, and never a skull line that would leave a new box behind.
+// reactions, and never a skull line that would leave a new box behind. The
+// search is also the game's own test for a move that is left (TBoard::HasMove).
 #pragma once
 
 #include <array>
@@ -64,8 +65,18 @@ struct TBotMove {
 // after the exchange one of the two pieces stands in a line of three or more.
 bool IsLineSwap(const TBotGrid& grid, TCell a, TCell b);
 
+struct TLineSwap {
+  TCell From, To;  // To is the right or the lower neighbour of From
+};
+
+// The game's one move finder: every swap that makes a line (IsLineSwap), in
+// the board's scan order (columns from the left, rows from the top, the right
+// neighbour before the lower one). The level bot scores these moves and the
+// idle check asks whether any is left, so both always agree on what a move is.
+std::vector<TLineSwap> FindLineSwaps(const TBotGrid& grid);
+
 // Every swap that makes a line, scored, best first. Equal scores keep the
-// board's scan order (columns from the left, rows from the top).
+// scan order of FindLineSwaps.
 std::vector<TBotMove> FindBotMoves(const TBotGrid& grid);
 
 // The score of one line-making swap (0 when it makes no line).

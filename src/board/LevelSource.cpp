@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/Random.h"
+#include "board/BotMoves.h"
 #include "engine/DataFile.h"
 
 namespace fs = std::filesystem;
@@ -61,6 +62,24 @@ int SettledKind(const TLevelSource& level, int col, int row) {
   const TLevelCell& cell = level.At(col, row);
   if (!HoldsPiece(cell.TabType) || !ConcretePiece(cell.Piece)) return -1;
   return cell.Piece;
+}
+
+// The starting pieces as the move finder reads a board.
+TBotGrid StartingGrid(const TLevelSource& level) {
+  TBotGrid grid;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const TLevelCell& cell = level.At(c, r);
+      TBotCell& b = grid.At(c, r);
+      b.Tab = cell.TabType;
+      b.Spawn = cell.Spawn != 0;
+      if (HoldsPiece(cell.TabType) && ConcretePiece(cell.Piece)) {
+        b.Kind = static_cast<int8_t>(cell.Piece);
+        b.Settled = true;
+      }
+    }
+  }
+  return grid;
 }
 
 int Run(const TLevelSource& level, int col, int row, int dc, int dr) {
@@ -412,7 +431,7 @@ std::vector<std::string> LevelWarnings(const TLevelSource& level) {
 
   const bool unresolved = std::any_of(level.Cells.begin(), level.Cells.end(),
                                       [](const TLevelCell& c) { return c.Piece == kRandomPiece; });
-  if (!unresolved && CountIdleCheckMoves(level) == 0)
+  if (!unresolved && FindLineSwaps(StartingGrid(level)).empty())
     warnings.push_back(Where(level, 0) + "the game's idle check finds no move in the starting pieces");
   return warnings;
 }

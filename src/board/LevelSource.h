@@ -80,8 +80,10 @@ std::vector<std::string> LevelWarnings(const TLevelSource& level);
 // moves. False, with a message, when no kind fits a cell.
 bool ResolveRandomPieces(TLevelSource& level, uint32_t seed, std::string& error);
 
-// The number of cells from which the game's idle check (HasMove) sees a move
-// in the starting pieces: X X o X and X o X X along a row or a column.
+// The number of cells with a straight move ready in the starting pieces:
+// X X o X and X o X X along a row or a column. The drawing of "?" pieces
+// looks for plenty of these; the game's idle check (and the warning about a
+// level without a move) also sees the moves from the side (FindLineSwaps).
 int CountIdleCheckMoves(const TLevelSource& level);
 
 // Cells (column, row) that hold pieces but that no spawn point feeds, straight

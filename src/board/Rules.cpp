@@ -9,6 +9,7 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
+#include "board/BotMoves.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/Effects.h"
 #include "pieces/GameSprite.h"
@@ -199,7 +200,10 @@ bool TBoard::MatchStep(bool scoring) {
     }
   }
   if (IsPlayState(Game.ScreenState) && boxes == 0) {
-    for (int m = 1; m <= 9; ++m) Game.StopGameMusic("Music" + std::to_string(m));
+    // The level tune stops when the last box goes, once: the board keeps
+    // being scanned while it settles before the win.
+    if (!Cleared)
+      for (int m = 1; m <= 9; ++m) Game.StopGameMusic("Music" + std::to_string(m));
     Cleared = 1;
     // The level is won once the board has settled.
     if (Game.StartDelay <= 0) {
@@ -240,28 +244,16 @@ void TBoard::SwapCells(TCell a, TCell b) {
 }
 
 bool TBoard::HasMove() {
-  bool found = false;
+  // Idle pieces first stand exactly on their cells, as the match scan expects.
   for (int c = 1; c <= kBoardCols; ++c) {
     for (int r = 1; r <= kBoardRows; ++r) {
-      TBoardTab* tab = TabAt(c, r);
-      if (!tab) continue;
-      if (tab->Piece && tab->Piece->State == PieceState::Idle) tab->Piece->SnapToCell();
-      if (!IsSettled(c, r)) continue;
-      const PieceKind kind = tab->Piece->Kind;
-      auto same = [&](int cc, int rr) { return IsSettled(cc, rr) && PieceAt(cc, rr)->Kind == kind; };
-      auto other = [&](int cc, int rr) { return IsSettled(cc, rr) && PieceAt(cc, rr)->Kind != kind; };
-      // Two alike, one other, a third alike along the same line.
-      if (tab->Piece->RowRun() >= 1 && c >= 3 && c <= 16) {
-        if (other(c + 1, r) && same(c + 2, r)) found = true;
-        if (other(c - 1, r) && same(c - 2, r)) found = true;
-      }
-      if (tab->Piece->ColumnRun() >= 1 && r >= 3 && r <= 10) {
-        if (other(c, r + 1) && same(c, r + 2)) found = true;
-        if (other(c, r - 1) && same(c, r - 2)) found = true;
-      }
+      const TBoardTab* tab = TabAt(c, r);
+      if (tab && tab->Piece && tab->Piece->State == PieceState::Idle) tab->Piece->SnapToCell();
     }
   }
-  return found;
+  // Any swap of settled pieces that lines up three, from any side and on any
+  // row or column, is a move: the same search the level bot plays by.
+  return !FindLineSwaps(TBotGrid::FromBoard(*this)).empty();
 }
 
 void TBoard::AwardPoints(int points, float x, float y) {
@@ -270,8 +262,7 @@ void TBoard::AwardPoints(int points, float x, float y) {
   player.Score = Saturated(int64_t{player.Score} + points);
   auto* number = new TScoreSprite(Engine);
   number->Points = points;
-  number->SetX(x);
-  number->SetY(y);
+  number->Place(x, y);
   if (player.Score > player.NextLifeScore) {
     player.NextLifeScore = Saturated(int64_t{player.NextLifeScore} + kLifeScoreStep);
     player.Lives += 1;

@@ -119,7 +119,9 @@ TShiftState TGuiBase::Shift(TShiftState given) const { return given | HeldKeys_ 
 
 bool TGuiBase::MouseDown(int button, int x, int y, TShiftState shift) {
   HeldButtons_ |= ButtonOf(button);
-  return Root_->MouseEvent(TGuiMouseEvent::Down, button, Shift(shift), x, y);
+  const bool handled = Root_->MouseEvent(TGuiMouseEvent::Down, button, Shift(shift), x, y);
+  if (handled && button == mbLeft) ++LeftPressesTaken_;
+  return handled;
 }
 
 bool TGuiBase::MouseUp(int button, int x, int y, TShiftState shift) {

@@ -64,6 +64,10 @@ class TGuiBase : public TCanopySubscriber {
   bool KeyDown(int key, TShiftState shift = 0);
   bool KeyUp(int key, TShiftState shift = 0);
   bool KeyPress(char c, TShiftState shift = 0);
+  // How many left-button presses a control has taken so far. The game's own
+  // mouse handling compares it from tick to tick to leave alone a press that
+  // belongs to a form, even after the form has closed on its release.
+  int LeftPressesTaken() const { return LeftPressesTaken_; }
 
   // A new control of a loadable kind (nullptr for the root or scroll bar kinds).
   static std::unique_ptr<TGuiControl> CreateControl(TGuiKind kind);
@@ -77,4 +81,5 @@ class TGuiBase : public TCanopySubscriber {
   std::string LastError_;
   TShiftState HeldKeys_ = 0;
   TShiftState HeldButtons_ = 0;
+  int LeftPressesTaken_ = 0;
 };

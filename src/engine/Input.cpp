@@ -33,8 +33,21 @@ bool TCanopyMouse::Update() {
     ButtonDown.fill(0);
     ButtonUp.fill(0);
   }
+  // A button changes state at most once per frame. A press and its release
+  // that arrive together (a quick click or a touchpad tap) would otherwise
+  // cancel out and the frame would never see the press: the release, and
+  // everything after it, waits in the buffer for the next frame.
+  std::array<bool, 8> changed{};
   while (!Buffer_.empty()) {
     const Event e = Buffer_.front();
+    if (e.Type == Event::Button) {
+      const bool down = e.Value != 0;
+      if (down != (Held_[e.Index] != 0)) {
+        if (changed[e.Index]) break;
+        changed[e.Index] = true;
+        Held_[e.Index] = down ? 1 : 0;
+      }
+    }
     Buffer_.pop_front();
     switch (e.Type) {
       case Event::MotionX:

@@ -39,7 +39,10 @@ class TCanopyMouse {
   bool Exclusive() const { return Exclusive_; }
   int BufferSize() const { return BufferSize_; }
   // With ClearOnUpdate the button arrays are one-frame edges; without it they
-  // keep the last event of each button.
+  // keep the last event of each button. Either way every press and every
+  // release is seen by at least one frame: a button changes once per Update,
+  // and a release that arrives in the same frame as its press is kept for the
+  // next one.
   bool ClearOnUpdate = false;
 
   // Drains the buffered events of the last frame.
@@ -68,5 +71,6 @@ class TCanopyMouse {
   bool Exclusive_ = true;
   int BufferSize_ = 256;
   bool Focused_ = true;
+  std::array<uint8_t, 8> Held_{};  // each button's state after the events taken so far
   std::deque<Event> Buffer_;
 };

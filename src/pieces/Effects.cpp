@@ -1,6 +1,7 @@
 #include "pieces/Effects.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/Main.h"
 #include "board/Board.h"
@@ -109,6 +110,44 @@ void TScoreSprite::Move(float step) {
   SetY(Y - 1);
   SetAlpha(Alpha - 1);
   if (Alpha <= 0) Dead();
+}
+
+TRect TScoreSprite::TextBox() const {
+  const std::string text = std::to_string(Points);
+  int w = 12 * static_cast<int>(text.size()), h = 20;  // without the font: about its size
+  if (Tmain* game = Engine ? Engine->Game : nullptr) {
+    if (TCanopyFont* font = game->Fonts.Items(2)) {
+      font->Scale = 1.0;
+      w = font->TextWidth(text);
+      h = font->TextHeight(text);
+    }
+  }
+  const int left = static_cast<int>(X), top = static_cast<int>(Y);
+  return {left, top, left + w, top + h};
+}
+
+void TScoreSprite::Place(float x, float y) {
+  SetX(x);
+  SetY(y);
+  if (!Engine) return;
+  constexpr int kGap = 2;
+  // Each step moves below one number in the way; the numbers are few, so
+  // this ends after a handful of steps.
+  for (size_t step = 0; step <= Engine->SpriteList.size(); ++step) {
+    const TRect mine = TextBox();
+    const TScoreSprite* inTheWay = nullptr;
+    for (const TSprite* s : Engine->SpriteList) {
+      const auto* other = dynamic_cast<const TScoreSprite*>(s);
+      if (!other || other == this || other->Killed) continue;
+      const TRect box = other->TextBox();
+      if (box.Left < mine.Right && mine.Left < box.Right && box.Top < mine.Bottom && mine.Top < box.Bottom) {
+        inTheWay = other;
+        break;
+      }
+    }
+    if (!inTheWay) return;
+    SetY(static_cast<float>(inTheWay->TextBox().Bottom + kGap));
+  }
 }
 
 void TScoreSprite::Draw() {

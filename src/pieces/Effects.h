@@ -80,5 +80,13 @@ class TScoreSprite : public TAnimSprite {
   void Move(float step) override;
   void Draw() override;
 
+  // Puts the number at (x, y), or as far below that as it takes to clear the
+  // numbers still rising there: the lines of a cascade score one after the
+  // other, often from the same cells, and numbers drawn over each other are
+  // unreadable. All numbers rise alike, so once apart they stay apart.
+  void Place(float x, float y);
+  // The box the number's text covers at its position.
+  TRect TextBox() const;
+
   int32_t Points = 0;
 };

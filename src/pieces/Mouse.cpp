@@ -37,7 +37,15 @@ void TMouse::Move(float step) {
   // A press that begins now may act once, also when the pointer never rested
   // on a cell with the button up before it (a quick move and click).
   const bool held = Game.aMouse.Pressed(0);
-  if (held && !WasHeld_) FreshPress = 1;
+  // A press that a form's control took (the hint's "Continue", a dialog
+  // button) is not the board's. A quick click reaches the form, which may
+  // close on its release, before the game's tick sees the press: without this
+  // the click would also land on the cell under the button.
+  const int guiPresses = Game.GuiBase1.LeftPressesTaken();
+  if (held && !WasHeld_) GuiPress_ = guiPresses != GuiPressesSeen_;
+  if (!held) GuiPress_ = false;
+  GuiPressesSeen_ = guiPresses;
+  if (held && !WasHeld_ && !GuiPress_) FreshPress = 1;
   WasHeld_ = held;
 
   // The one collision pass of the game: cells, buttons and the cursor meet here.
@@ -47,7 +55,7 @@ void TMouse::Move(float step) {
   // A click after time over or "no more moves" tries the level again. When
   // both are up, the one click clears both and costs one life, not two. The
   // press is used up: held on, it must not also pick a piece of the new board.
-  if (board && held && (board->TimeOver || board->NoMoves)) {
+  if (board && held && !GuiPress_ && (board->TimeOver || board->NoMoves)) {
     board->TimeOver = 0;
     board->NoMoves = 0;
     FreshPress = 0;
@@ -99,7 +107,7 @@ void TMouse::OnCollision(TSprite& other) {
   TBoard* board = Game.BoardIfAny();
   if (!t || !board) return;
   if (board->FadingIn || board->Completed || board->TimeOver || board->NoMoves || board->Cleared) return;
-  if (Game.DialogOpen || Game.HintShown) return;
+  if (Game.DialogOpen || Game.HintShown || GuiPress_) return;
 
   if (Game.aMouse.Released(0)) FreshPress = 1;
   if (!Game.aMouse.Pressed(0) || !t->Piece || !TBoard::IsSelectable(t->TabType) || board->ArmedSpell) return;

@@ -34,6 +34,8 @@ class TMouse : public TAnimSprite {
 
  private:
   bool WasHeld_ = false;  // the left button at the previous tick
+  bool GuiPress_ = false;  // the button is held by a press a form's control took
+  int GuiPressesSeen_ = 0;  // the GUI's count of taken presses at the previous tick
 };
 
 class TSelection : public TAnimSprite {

@@ -1,6 +1,7 @@
 // The SDL2 implementation of the platform layer: window, events, clock,
 // message boxes and clipboard. The render back end is in SdlRenderer.cpp.
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <deque>
@@ -10,6 +11,14 @@
 
 namespace plat {
 namespace {
+
+// The smallest client area the window may be given: below it the texts of the
+// forms cannot be read.
+constexpr int kMinClientWidth = 400;
+constexpr int kMinClientHeight = 300;
+// How long a full-screen request may take to reach the window before the
+// window system is taken to have refused it (no window manager to carry it out).
+constexpr Uint32 kFullScreenGraceMs = 1000;
 
 int VirtualKeyFromSdl(SDL_Keycode k) {
   if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
@@ -94,7 +103,7 @@ class SdlPlatform final : public Platform {
       error = SDL_GetError();
       return false;
     }
-    SDL_SetWindowMinimumSize(Window_, options.Width / 2, options.Height / 2);
+    SDL_SetWindowMinimumSize(Window_, kMinClientWidth, kMinClientHeight);
     Renderer_ = CreateSdlRenderer(Window_, options.Width, options.Height, options.VSync, error);
     if (!Renderer_) return false;
     FullScreen_ = options.FullScreen;
@@ -119,6 +128,8 @@ class SdlPlatform final : public Platform {
     if (Window_ && SDL_SetWindowFullscreen(Window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
       return false;
     FullScreen_ = fullScreen;
+    FullScreenSince_ = SDL_GetTicks();
+    FullScreenChecked_ = false;
     return true;
   }
   void SetClientSize(int w, int h) override {
@@ -154,6 +165,7 @@ class SdlPlatform final : public Platform {
     if (Window_) {
       SDL_Event ev;
       while (SDL_PollEvent(&ev)) Translate(ev);
+      CheckFullScreenTaken();
     }
     if (Queue_.empty()) return false;
     e = Queue_.front();
@@ -192,6 +204,59 @@ class SdlPlatform final : public Platform {
   }
 
  private:
+  // The client area the window system has really given the window, when it
+  // can be asked (X11); false otherwise.
+  bool SystemClientSize(int& w, int& h) const {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(Window_, &info)) return false;
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(GW_HAVE_X11)
+    XWindowAttributes attributes;
+    if (info.subsystem == SDL_SYSWM_X11 &&
+        XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes)) {
+      w = attributes.width;
+      h = attributes.height;
+      return true;
+    }
+#endif
+    (void)w;
+    (void)h;
+    return false;
+  }
+
+  // SDL takes a full-screen request as carried out at once and from then on
+  // reports the desktop's size for the window, its renderer and its mouse.
+  // Without a window manager nobody carries it out: the window keeps its size
+  // and a picture drawn for the desktop is cropped. When the window does not
+  // cover the desktop once the request has had time to arrive, the request is
+  // withdrawn, so that SDL again measures the window it has and the picture
+  // is letterboxed into that.
+  void CheckFullScreenTaken() {
+    if (!FullScreen_ || FullScreenChecked_ || !(SDL_GetWindowFlags(Window_) & SDL_WINDOW_SHOWN)) return;
+    if (SDL_GetTicks() - FullScreenSince_ < kFullScreenGraceMs) return;
+    FullScreenChecked_ = true;  // once: the question is a round trip to the X server
+    int realW = 0, realH = 0;
+    SDL_DisplayMode desktop;
+    if (!SystemClientSize(realW, realH) ||
+        SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(Window_), &desktop) != 0)
+      return;
+    if (realW == desktop.w && realH == desktop.h) return;
+    std::fprintf(stderr, "grovewright: the window system kept the window at %dx%d; full screen is off\n", realW,
+                 realH);
+    SDL_SetWindowFullscreen(Window_, 0);
+    SDL_SetWindowSize(Window_, realW < kMinClientWidth ? kMinClientWidth : realW,
+                      realH < kMinClientHeight ? kMinClientHeight : realH);
+    FullScreen_ = false;
+    if (Renderer_) Renderer_->Invalidate();
+  }
+
+  // Without a window manager nothing holds a window to its minimum size: a
+  // resize from outside below it is undone.
+  void KeepMinimumSize(int w, int h) {
+    if (FullScreen_ || (w >= kMinClientWidth && h >= kMinClientHeight)) return;
+    SDL_SetWindowSize(Window_, w < kMinClientWidth ? kMinClientWidth : w, h < kMinClientHeight ? kMinClientHeight : h);
+  }
+
   // Window pixels to game pixels through the letterbox.
   void ToGame(int wx, int wy, int& gx, int& gy) {
     int ww = 0, wh = 0;
@@ -261,6 +326,10 @@ class SdlPlatform final : public Platform {
             ev.window.event == SDL_WINDOWEVENT_SHOWN || ev.window.event == SDL_WINDOWEVENT_RESTORED) {
           if (Renderer_) Renderer_->Invalidate();
         }
+        if (ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) KeepMinimumSize(ev.window.data1, ev.window.data2);
+        // A window manager carries out a full-screen request only once the
+        // window is on screen: its time to do so starts there.
+        if (ev.window.event == SDL_WINDOWEVENT_SHOWN) FullScreenSince_ = SDL_GetTicks();
         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
           e.Type = EventType::FocusLost;
           Push(e);
@@ -287,6 +356,8 @@ class SdlPlatform final : public Platform {
   VirtualClock Virtual_;
   std::deque<Event> Queue_;
   bool FullScreen_ = false;
+  Uint32 FullScreenSince_ = 0;  // when full screen was last switched
+  bool FullScreenChecked_ = false;  // whether the window system has been asked since
   int CursorX_ = 0, CursorY_ = 0;
   std::string HeadlessClipboard_;
 };

@@ -4,6 +4,11 @@
 
 namespace {
 
+// The pale rim round every piece but the fire (which glows by itself).
+constexpr uint32_t kRimColour = 0xf4ecd8;
+constexpr double kRimAlpha = 0.55;
+constexpr double kRimWidth = 1.1;
+
 // A small four-pointed sparkle with a soft halo.
 void Sparkle(cairo_t* cr, double x, double y, double size, double alpha = 1.0) {
   TSaved s(cr);
@@ -591,6 +596,13 @@ void DrawPiece(cairo_t* cr, TPieceKind kind, const TPiecePose& pose) {
     Blur(shade, 1.8);
     SetColor(cr, Rgb(0x000000, 0.55));
     cairo_mask_surface(cr, shade.Get(), 1.2, 2.2);
+    // A thin pale rim round the dark outline: on the dark plain cells the
+    // outline alone melts into the cell, the rim keeps the shape standing out.
+    SetColor(cr, Rgb(kRimColour, kRimAlpha));
+    for (int i = 0; i < 8; ++i) {
+      const double a = i * M_PI / 4;
+      cairo_mask_surface(cr, body.Get(), kRimWidth * std::cos(a), kRimWidth * std::sin(a));
+    }
   }
   cairo_set_source_surface(cr, body.Get(), 0, 0);
   cairo_paint(cr);

@@ -326,7 +326,7 @@ void FontScene(cairo_t* cr) {
 
 }  // namespace
 
-int WriteScene(const std::string& name, const std::string& out, const TGenOptions& options) {
+int WriteScene(const std::string& name, const std::string& out, const TGenOptions& options, TVision vision) {
   TArtBox art(options);
   TSurface screen(800, 600);
   {
@@ -358,6 +358,7 @@ int WriteScene(const std::string& name, const std::string& out, const TGenOption
     else
       throw std::runtime_error("no scene named " + name);
   }
+  SimulateVision(screen, vision);
   if (!WritePng(screen, out)) throw std::runtime_error("cannot write " + out);
   return 0;
 }

@@ -4,7 +4,8 @@
 //   datagen build --out DIR --source DIR --content DIR [--audio DIR] [--cache DIR] [--jobs N] [--verbose]
 //   datagen preview KEY OUT.png --content DIR [--zoom N]
 //   datagen contact-sheet OUT.png --content DIR
-//   datagen scene NAME OUT.png --content DIR     (board, menu, map, splash, story, hiscore, gameover, credits)
+//   datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]
+//                                               (board, menu, map, splash, story, hiscore, gameover, credits)
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -23,7 +24,7 @@ int Usage() {
                " [--verbose]\n"
                "  datagen preview KEY OUT.png --content DIR [--zoom N]\n"
                "  datagen contact-sheet OUT.png --content DIR\n"
-               "  datagen scene NAME OUT.png --content DIR\n"
+               "  datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]\n"
                "    scenes: board menu map splash story hiscore gameover credits\n";
   return 2;
 }
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   TGenOptions options;
   options.Jobs = static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
   int zoom = 4;
+  TVision vision = TVision::Normal;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&]() -> std::string {
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
         options.Jobs = std::max(1, std::atoi(value().c_str()));
       else if (a == "--zoom")
         zoom = std::max(1, std::atoi(value().c_str()));
+      else if (a == "--vision")
+        vision = VisionByName(value());
       else if (a == "--verbose")
         options.Verbose = true;
       else if (a.rfind("--", 0) == 0) {
@@ -80,7 +84,7 @@ int main(int argc, char** argv) {
     }
     if (command == "preview" && positional.size() == 2) return WritePreview(positional[0], positional[1], options, zoom);
     if (command == "contact-sheet" && positional.size() == 1) return WriteContactSheet(positional[0], options);
-    if (command == "scene" && positional.size() == 2) return WriteScene(positional[0], positional[1], options);
+    if (command == "scene" && positional.size() == 2) return WriteScene(positional[0], positional[1], options, vision);
   } catch (const std::exception& e) {
     std::cerr << "datagen: " << e.what() << "\n";
     return 1;
