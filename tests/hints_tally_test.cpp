@@ -231,6 +231,22 @@ TEST_F(Tally, BonusThatPassesTheThresholdBringsALife) {
   EXPECT_EQ(Count("music:play:life"), 1);
 }
 
+TEST_F(Tally, AHugeTimeBonusStopsAtTheLargestScore) {
+  // A level file may hold any time; thirty million seconds of bonus would
+  // overflow a score.
+  Build({"TB"});
+  Player().Score = 1000;
+  B().Options.LevelTime = 30000000;
+  B().ElapsedSeconds = 0;
+  B().ShowLevelResult();
+  Game->SkipTally = true;
+  Tick(242);
+  EXPECT_EQ(B().Bonus, INT32_MAX);
+  Tick(800);
+  EXPECT_EQ(Player().Score, INT32_MAX);
+  EXPECT_GT(Player().Score, 0);
+}
+
 TEST(PlayForms, NumbersWithSeparatorsAndClockTimes) {
   EXPECT_EQ(WithThousands(0), "0");
   EXPECT_EQ(WithThousands(999), "999");

@@ -58,7 +58,7 @@ TEST_F(LevelFlow, WonLevelFadesOutThenTheFirstTileToVanishOpensTheResult) {
   EXPECT_FALSE(ButtonVisible(Game->GuiBase1, TControlName::nlNext));
 }
 
-TEST_F(LevelFlow, NextStartsTheFollowingLevelWithItsMusic) {
+TEST_F(LevelFlow, NextSetsTheFollowingLevelUpBehindItsMap) {
   WritePack();
   ASSERT_TRUE(Open("P", 1));
   EXPECT_EQ(B().LevelCount, 2);
@@ -69,11 +69,13 @@ TEST_F(LevelFlow, NextStartsTheFollowingLevelWithItsMusic) {
   EXPECT_EQ(B().LevelNumber, 2);
   EXPECT_FALSE(B().Completed);
   EXPECT_FALSE(B().ResultShown);
-  EXPECT_EQ(Game->ScreenState, ssPlaying);
+  // The story map of level 2 comes first; its click starts the level.
+  EXPECT_EQ(Game->ScreenState, ssMap);
   EXPECT_EQ(Game->ScreenTicks, 0);
   EXPECT_EQ(PieceAt(1, 1)->Kind, pkGota);
   EXPECT_EQ(Count("play:mouse-over-menu.ogg"), 1);
-  EXPECT_EQ(Count("music:play:" + Game->CurrentMusic), 1);
+  EXPECT_EQ(Count("music:play:MapMusic"), 1);
+  EXPECT_EQ(Count("music:play:" + Game->CurrentMusic), 0);
 }
 
 TEST_F(LevelFlow, ClickOnAStuckBoardRetriesOnceAndPicksNoPiece) {

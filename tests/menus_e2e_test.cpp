@@ -119,8 +119,10 @@ TEST_F(MenusE2E, FirstStartCreatesAPlayerAndAdventureStartsLevelOne) {
                                                           "40 click " + kCreateOk + "\n"
                                                           "50 dump menu.json\n"
                                                           "200 click " + kAdventure + "\n"
-                                                          "210 dump play.json\n"
-                                                          "212 quit\n"));
+                                                          "210 dump story.json\n"
+                                                          "340 click 400 300\n"
+                                                          "350 dump map.json\n"
+                                                          "352 quit\n"));
   ASSERT_EQ(game.Run("--seed 4 --script " + script), 0) << game.Errors;
   const std::string create = game.Read("create.json");
   EXPECT_EQ(Forms(create), "\"CreateNewPlayer\"");
@@ -133,11 +135,15 @@ TEST_F(MenusE2E, FirstStartCreatesAPlayerAndAdventureStartsLevelOne) {
   // The seven buttons, the player sign lit now that there is a player.
   EXPECT_TRUE(Has(menu, "{\"kind\":5,\"alpha\":255,\"visible\":1}"));
   EXPECT_TRUE(Has(menu, "{\"kind\":6,\"alpha\":255,\"visible\":0}"));
-  const std::string play = game.Read("play.json");
-  EXPECT_EQ(Field(play, "screen_state"), 2);
+  // A new game of the story pack opens with the story; a click skips it to
+  // the map of level 1.
+  const std::string story = game.Read("story.json");
+  EXPECT_EQ(Field(story, "screen_state"), 7);
+  EXPECT_TRUE(Has(story, "\"menu_buttons\":[]"));
+  const std::string play = game.Read("map.json");
+  EXPECT_EQ(Field(play, "screen_state"), 8);
   EXPECT_TRUE(Has(play, "\"pack\":\"Game Levels\""));
   EXPECT_EQ(BoardField(play, "level"), 1);
-  EXPECT_TRUE(Has(play, "\"menu_buttons\":[]"));
   EXPECT_TRUE(Has(play, "\"tutorial_flags\":[2,2,2,2,2,2,2]"));
   // A new game is saved as it starts, and the options name the player.
   EXPECT_EQ(ReadBytes(game.Home / "save" / "Ann Lee - Game Levels.sa2"), Progress(1, 0, 3));
@@ -157,7 +163,7 @@ TEST_F(MenusE2E, ClicksInTheFirstHundredTwentyTicksDoNothing) {
                                                           "142 quit\n"));
   ASSERT_EQ(game.Run("--script " + script), 0) << game.Errors;
   EXPECT_EQ(Field(game.Read("early.json"), "screen_state"), 1);
-  EXPECT_EQ(Field(game.Read("late.json"), "screen_state"), 2);
+  EXPECT_EQ(Field(game.Read("late.json"), "screen_state"), 7);  // the story
 }
 
 TEST_F(MenusE2E, SaveAndQuitThenContinueResumesTheSavedLevel) {
@@ -169,17 +175,18 @@ TEST_F(MenusE2E, SaveAndQuitThenContinueResumesTheSavedLevel) {
                       "140 dump dialog.json\n"
                       "150 click " + kContinueOk + "\n"
                       "160 dump resumed.json\n"
-                      "400 key Escape\n"
-                      "410 dump quitmenu.json\n"
-                      "420 click " + kQuitSave + "\n"
-                      "430 dump menu.json\n"
-                      "432 quit\n"));
+                      "400 click 400 300\n"  // the map's click starts the level
+                      "700 key Escape\n"
+                      "710 dump quitmenu.json\n"
+                      "720 click " + kQuitSave + "\n"
+                      "730 dump menu.json\n"
+                      "732 quit\n"));
   ASSERT_EQ(game.Run("--seed 9 --script " + script), 0) << game.Errors;
   const std::string dialog = game.Read("dialog.json");
   EXPECT_EQ(Forms(dialog), "\"formContinue\"");
   EXPECT_EQ(PlayerField(dialog, "level_reached"), 3);
   const std::string resumed = game.Read("resumed.json");
-  EXPECT_EQ(Field(resumed, "screen_state"), 2);
+  EXPECT_EQ(Field(resumed, "screen_state"), 8);  // the map of the saved level
   EXPECT_EQ(BoardField(resumed, "level"), 3);
   EXPECT_EQ(PlayerField(resumed, "score"), 4200);
   EXPECT_EQ(PlayerField(resumed, "lives"), 5);
@@ -195,10 +202,13 @@ TEST_F(MenusE2E, SaveAndQuitThenContinueResumesTheSavedLevel) {
 
   const std::string again = game.Script(
       "t.txt", Script(std::string("130 click ") + kAdventure + "\n" + "140 dump dialog2.json\n" +
-                      "150 click " + kContinueNew + "\n" + "160 dump fresh.json\n162 quit\n"));
+                      "150 click " + kContinueNew + "\n" + "160 dump story.json\n300 click 400 300\n" +
+                      "310 dump fresh.json\n312 quit\n"));
   ASSERT_EQ(game.Run("--seed 9 --script " + again), 0) << game.Errors;
   EXPECT_EQ(Forms(game.Read("dialog2.json")), "\"formContinue\"");
-  // "New Game" starts the pack from its first level with a fresh score.
+  // "New Game" starts the pack from its first level with a fresh score,
+  // after the story.
+  EXPECT_EQ(Field(game.Read("story.json"), "screen_state"), 7);
   const std::string fresh = game.Read("fresh.json");
   EXPECT_EQ(BoardField(fresh, "level"), 1);
   EXPECT_EQ(PlayerField(fresh, "score"), 0);
@@ -213,22 +223,23 @@ TEST_F(MenusE2E, QuitMenuResumesRestartsAndLeavesWithoutSaving) {
   const std::string script = game.Script(
       "s.txt", Script(std::string("130 click ") + kAdventure + "\n" +
                       "140 click " + kContinueOk + "\n"
-                      "300 key Escape\n"
-                      "310 click " + kQuitResume + "\n"
-                      "320 dump resumed.json\n"
-                      "330 key Escape\n"
-                      "340 key Escape\n"
-                      "350 dump escaped.json\n"
-                      "360 key Escape\n"
-                      "370 click " + kQuitRestart + "\n"
-                      "380 dump restarted.json\n"
-                      "390 key Escape\n"
-                      "400 dump onelife.json\n"
-                      "410 click " + kQuitRestart + "\n"
-                      "420 dump stillone.json\n"
-                      "430 click " + kQuitNoSave + "\n"
-                      "440 dump menu.json\n"
-                      "442 quit\n"));
+                      "400 click 400 300\n"  // the map's click starts the level
+                      "700 key Escape\n"
+                      "710 click " + kQuitResume + "\n"
+                      "720 dump resumed.json\n"
+                      "730 key Escape\n"
+                      "740 key Escape\n"
+                      "750 dump escaped.json\n"
+                      "760 key Escape\n"
+                      "770 click " + kQuitRestart + "\n"
+                      "780 dump restarted.json\n"
+                      "790 key Escape\n"
+                      "800 dump onelife.json\n"
+                      "810 click " + kQuitRestart + "\n"
+                      "820 dump stillone.json\n"
+                      "830 click " + kQuitNoSave + "\n"
+                      "840 dump menu.json\n"
+                      "842 quit\n"));
   ASSERT_EQ(game.Run("--seed 2 --script " + script), 0) << game.Errors;
   const std::string resumed = game.Read("resumed.json");
   EXPECT_EQ(Forms(resumed), "");
@@ -261,29 +272,32 @@ TEST_F(MenusE2E, PlayersKeepSeparateProgressAndRelaxedPlayIsSeparate) {
                       "170 text \"Bob\"\n"
                       "180 click " + kCreateOk + "\n"
                       "190 click " + kAdventure + "\n"
-                      "200 dump bob.json\n"
-                      "300 key Escape\n"
-                      "310 click " + kQuitSave + "\n"
-                      "450 click " + kRelaxed + "\n"
-                      "460 dump relaxed.json\n"
-                      "600 key Escape\n"
-                      "610 click " + kQuitSave + "\n"
-                      "750 click " + kPlayerSign + "\n"
-                      "760 click " + kSelectFirst + "\n"
-                      "770 click " + kSelectOk + "\n"
-                      "780 dump ann.json\n"
-                      "782 quit\n"));
+                      "320 click 400 300\n"  // past the story
+                      "330 dump bob.json\n"
+                      "600 click 400 300\n"  // the map's click
+                      "900 key Escape\n"
+                      "910 click " + kQuitSave + "\n"
+                      "1050 click " + kRelaxed + "\n"
+                      "1060 dump relaxed.json\n"
+                      "1350 click 400 300\n"
+                      "1650 key Escape\n"
+                      "1660 click " + kQuitSave + "\n"
+                      "1800 click " + kPlayerSign + "\n"
+                      "1810 click " + kSelectFirst + "\n"
+                      "1820 click " + kSelectOk + "\n"
+                      "1830 dump ann.json\n"
+                      "1832 quit\n"));
   ASSERT_EQ(game.Run("--seed 5 --script " + script), 0) << game.Errors;
   const std::string select = game.Read("select.json");
   EXPECT_EQ(Forms(select), "\"SelectPlayer\"");
   EXPECT_EQ(Forms(game.Read("create.json")), "\"CreateNewPlayer\"");
   const std::string bob = game.Read("bob.json");
   EXPECT_TRUE(Has(bob, "\"name\":\"Bob\""));
-  EXPECT_EQ(Field(bob, "screen_state"), 2);
+  EXPECT_EQ(Field(bob, "screen_state"), 8);
   EXPECT_EQ(BoardField(bob, "level"), 1);
   const std::string relaxed = game.Read("relaxed.json");
   EXPECT_EQ(Field(relaxed, "relaxed"), 1);
-  EXPECT_EQ(Field(relaxed, "screen_state"), 2);
+  EXPECT_EQ(Field(relaxed, "screen_state"), 8);  // relaxed play has no story
   EXPECT_TRUE(game.Exists("save/Bob.sav"));
   EXPECT_TRUE(game.Exists("save/Bob - Game Levels.sa2"));
   EXPECT_TRUE(game.Exists("save/Bob - Game Levels Relaxed.sa2"));
@@ -441,7 +455,7 @@ TEST_F(MenusE2E, ThePackChooserCountsLevelFilesAndPlaysTheNumberedOnes) {
   // The screenshot lands in the folder the game was started from.
   EXPECT_TRUE(game.Exists("screen000.jpg"));
   const std::string play = game.Read("play.json");
-  EXPECT_EQ(Field(play, "screen_state"), 2);
+  EXPECT_EQ(Field(play, "screen_state"), 8);  // the map of another pack
   EXPECT_TRUE(Has(play, "\"pack\":\"Gaps\""));
   EXPECT_EQ(BoardField(play, "level_count"), 2);
   EXPECT_TRUE(game.Exists("save/Ann - Gaps.sa2"));
@@ -457,7 +471,7 @@ TEST_F(MenusE2E, OnePackSkipsTheChooser) {
       game.Script("s.txt", Script(std::string("130 click ") + kRelaxed + "\n140 dump d.json\n142 quit\n"));
   ASSERT_EQ(game.Run("--script " + script), 0) << game.Errors;
   const std::string d = game.Read("d.json");
-  EXPECT_EQ(Field(d, "screen_state"), 2);
+  EXPECT_EQ(Field(d, "screen_state"), 8);
   EXPECT_EQ(Field(d, "relaxed"), 1);
   EXPECT_TRUE(Has(d, "\"pack\":\"Game Levels\""));
 }
@@ -475,6 +489,21 @@ TEST_F(MenusE2E, ACommandLineLevelNeverWritesARealPlayersFiles) {
   EXPECT_EQ(ReadBytes(game.Home / "save" / "Ann - Game Levels.sa2"), Progress(3, 700, 4));
   EXPECT_FALSE(game.Exists("save/Tester.sav"));
   EXPECT_FALSE(game.Exists("save/Tester - Game Levels.sa2"));
+}
+
+TEST_F(MenusE2E, PackNamesFromTheCommandLineStayInsideTheLevelsFolder) {
+  GameRunner game("pack-names");
+  // A pack outside levels/ that the name would reach.
+  fs::create_directories(game.Home / "evil");
+  fs::copy(fs::path(GW_BUILD_DIR) / "levels" / "Game Levels", game.Home / "evil");
+  for (const char* name : {"../evil", "/tmp", "..", ".hidden"}) {
+    EXPECT_EQ(game.Run(std::string("--play \"") + name + "\" 1 --ticks 5"), 2) << name;
+    EXPECT_NE(game.Errors.find("cannot be a level pack"), std::string::npos) << name << ": " << game.Errors;
+  }
+  // Control characters never reach the terminal as they are.
+  EXPECT_EQ(game.Run("--play \"$(printf 'a\\033[2Jb')\" 1 --ticks 5"), 2);
+  EXPECT_EQ(game.Errors.find('\033'), std::string::npos) << game.Errors;
+  EXPECT_NE(game.Errors.find("\\x1B"), std::string::npos) << game.Errors;
 }
 
 TEST_F(MenusE2E, DamagedSavesAreTreatedAsMissing) {

@@ -143,8 +143,8 @@ TEST_F(PlayFlowE2E, WonLevelTalliesTheSameBonusSkippedOrWaitedAndNextEndsThePack
   const long lineScore = 300;
   EXPECT_GT(score, lineScore + 90 * 100) << "about 96 seconds and 3 mana points";
   EXPECT_EQ((score - lineScore - 3 * 150) % 100, 0);
-  // The last level of the pack leads back to the main menu.
-  EXPECT_EQ(Number(Dump("menu.json"), "screen_state"), 1);
+  // The last level of a pack other than the story's leads to the end credits.
+  EXPECT_EQ(Number(Dump("menu.json"), "screen_state"), 6);
   EXPECT_FALSE(Has(Dump("menu.json"), "\"board\""));
 
   // The same game, with the button held a moment while the seconds count.
@@ -188,12 +188,13 @@ TEST_F(PlayFlowE2E, TimeOverOnTheLastLifeEndsInTheGameOverScreen) {
   EXPECT_FALSE(Has(over, "\"board\""));
   EXPECT_EQ(Number(Dump("early.json"), "game_over_clickable"), 0);
   EXPECT_EQ(Number(Dump("late.json"), "game_over_clickable"), 1);
-  EXPECT_EQ(Number(Dump("menu.json"), "screen_state"), 1);
+  // The click leads to the hiscore table.
+  EXPECT_EQ(Number(Dump("menu.json"), "screen_state"), 10);
 }
 
 TEST_F(PlayFlowE2E, StuckBoardShowsNoMoreMovesUntilAClick) {
-  // Alternating kinds: no swap along a line can make one.
-  WriteLevel("Stuck", 1, {"TBTB", "BTBT", "TBTB", "BTBT"}, {"2222", "2222", "2222", "2222"});
+  // No swap of two neighbours lines up three.
+  WriteLevel("Stuck", 1, {"TFWF", "FFTT", "WWTT", "WWFF"}, {"2222", "2222", "2222", "2222"});
   ASSERT_TRUE(Play("Stuck",
                    "2000 dump quiet.json\n2300 dump stuck.json\n2302 screenshot stuck.png\n"
                    "2310 click 400 300\n2320 dump cleared.json\n2322 quit\n"));

@@ -64,6 +64,15 @@ TEST(InputScript, MalformedLinesNameFileAndLine) {
   EXPECT_EQ(error("0 text \"open\n"), "bad.txt:1: unbalanced quote");
   EXPECT_EQ(error("0 down\n  1 up\n"), "bad.txt:2: script commands are not indented");
   EXPECT_EQ(error("0 char ab\n"), "bad.txt:1: char takes one character or a character code");
+  // Numbers at the edge of the range are read exactly, never rounded into it.
+  EXPECT_EQ(error("9223372036854775808 quit\n"),
+            "bad.txt:1: \"9223372036854775808\" is out of range 0..9223372036854775807");
+  EXPECT_EQ(error("99999999999999999999999 quit\n"),
+            "bad.txt:1: \"99999999999999999999999\" is out of range 0..9223372036854775807");
+  EXPECT_EQ(TInputScript::Parse("9223372036854775807 quit\n", "s").Commands[0].Tick, INT64_MAX);
+  EXPECT_EQ(error("0 key f99999999999\n"), "bad.txt:1: unknown key \"f99999999999\"");
+  EXPECT_EQ(error("0 key f13\n"), "bad.txt:1: unknown key \"f13\"");
+  EXPECT_EQ(error("0 mouse 1e30 5\n"), "bad.txt:1: \"1e30\" is out of range -100000..100000");
 }
 
 TEST(LaunchOptions, ParsesAndRejects) {

@@ -41,6 +41,49 @@ class THistoryText : public TSprite {
   uint8_t OwnerState = 0;
   bool Blink = false;
 
+  // Whether a blinking line is hidden at this tick of the screen: a quarter
+  // second shown, a quarter second hidden. (Hiding it on every other tick
+  // would hide it in every frame, or in none, of a display that draws once
+  // every two ticks.)
+  static bool BlinkHidden(int32_t ticks) { return (ticks / 30) % 2 == 1; }
+
+ private:
+  Tmain& Game() const;
+};
+
+// The map marker: travels from one point to another over a window of the
+// screen, and once there bursts, plays its sound and asks for the click that
+// starts the level.
+class THistorySprite : public TAnimSprite {
+ public:
+  explicit THistorySprite(TSpriteEngine* engine);
+  void Move(float step) override;
+
+  int32_t StartSecond = 0;
+  int32_t EndSecond = 0;
+  int32_t FromX = 0, ToX = 0;
+  int32_t FromY = 0, ToY = 0;
+  int32_t OwnTicks = 0;
+  int32_t Duration = 0;
+
+ private:
+  Tmain& Game() const;
+};
+
+// One scrolling line of the credits, over the menu (owner ssMainMenu) or
+// after the game (owner ssEndCredits).
+class TCreditsText : public TSprite {
+ public:
+  explicit TCreditsText(TSpriteEngine* engine);
+  void Move(float step) override;
+  void Draw() override;
+
+  std::string Text;
+  TColor Color1 = 0xFF00FFFF;
+  TColor Color2 = 0xFF0000FF;
+  int32_t FontIndex = 2;
+  uint8_t OwnerState = 0;
+
  private:
   Tmain& Game() const;
 };
@@ -49,3 +92,7 @@ class THistoryText : public TSprite {
 // second `to` of the screen, with fade mode and depth.
 THistoryBackground* AddHistoryPicture(Tmain& game, const std::string& image, int from, int to, uint8_t fade, int z,
                                       uint8_t owner, float x = 0, float y = 0);
+
+// Creates a line of a slide show, centred when x is 0.
+THistoryText* AddHistoryText(Tmain& game, const std::string& text, int from, int to, float y, uint8_t owner,
+                             int font = 2, float x = 0, int z = 2);

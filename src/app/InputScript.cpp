@@ -23,7 +23,7 @@ int KeyCodeFromName(const std::string& name) {
       {"control", plat::vkControl}};
   for (const Named& k : kNames)
     if (n == k.Name) return k.Code;
-  if (n.size() >= 2 && n[0] == 'f' && std::all_of(n.begin() + 1, n.end(), ::isdigit)) {
+  if (n.size() >= 2 && n.size() <= 3 && n[0] == 'f' && std::all_of(n.begin() + 1, n.end(), ::isdigit)) {
     const int f = std::stoi(n.substr(1));
     if (f >= 1 && f <= 12) return plat::vkF1 + f - 1;
   }

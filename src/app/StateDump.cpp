@@ -1,8 +1,12 @@
 // The state dump of the input script: the game's state as JSON.
 #include <fstream>
 
+#include "app/HiscoreScreen.h"
+#include "app/HistorySprites.h"
 #include "app/JsonWriter.h"
 #include "app/Main.h"
+#include "board/Board.h"
+#include "engine/SpriteEngine.h"
 
 std::string Tmain::DumpState() {
   TJsonWriter j;
@@ -20,6 +24,7 @@ std::string Tmain::DumpState() {
   j.Value("mouse_x", MouseX);
   j.Value("mouse_y", MouseY);
   DumpBoardAndPlayer(j);
+  DumpScreens(j);
   j.BeginArray("audio_log");
   for (const std::string& entry : Sound.TakeAudioLog()) j.Value(nullptr, entry);
   j.EndArray();
@@ -32,4 +37,53 @@ bool Tmain::WriteDump(const std::string& path) {
   if (!out) return false;
   out << DumpState();
   return static_cast<bool>(out);
+}
+
+// The story map, the story, the credits and the hiscore table, as the tests
+// of those screens read them.
+void Tmain::DumpScreens(TJsonWriter& j) {
+  const THistorySprite* marker = nullptr;
+  std::vector<const TCreditsText*> lines;
+  if (SpriteEngine_) {
+    for (const TSprite* sprite : SpriteEngine_->SpriteList) {
+      if (sprite->Killed) continue;
+      if (auto* m = dynamic_cast<const THistorySprite*>(sprite)) marker = m;
+      if (auto* line = dynamic_cast<const TCreditsText*>(sprite); line && line->Visible) lines.push_back(line);
+    }
+  }
+  j.BeginObject("map");
+  j.Value("level", Board_ ? Board_->LevelNumber : 0);
+  j.Value("marker_x", marker ? static_cast<double>(marker->X) : -1.0);
+  j.Value("marker_y", marker ? static_cast<double>(marker->Y) : -1.0);
+  j.Value("arrived", MapArrived);
+  j.Value("start_requested", LevelStartRequested);
+  j.Value("fade_level", FadeLevel);
+  j.EndObject();
+  j.BeginObject("story");
+  j.Value("seconds", ScreenState == ssStory ? ScreenTicks / 120 : 0);
+  j.EndObject();
+  j.BeginObject("credits");
+  j.Value("running", CreditsRunning);
+  j.BeginArray("lines");
+  for (const TCreditsText* line : lines) {
+    j.BeginObject();
+    j.Value("text", line->Text);
+    j.Value("y", static_cast<double>(line->Y));
+    j.EndObject();
+  }
+  j.EndArray();
+  j.EndObject();
+  j.BeginObject("hiscores");
+  j.BeginArray("rows");
+  for (const THiscoreEntry& entry :
+       ScreenState == ssHiscores ? Hiscores->ShownRows() : std::vector<THiscoreEntry>{}) {
+    j.BeginObject();
+    j.Value("name", entry.Name);
+    j.Value("score", entry.Score);
+    j.EndObject();
+  }
+  j.EndArray();
+  j.Value("new_rank", HasPlayer() ? Player().HiscoreRank : -1);
+  j.EndObject();
+  j.Value("explosions_added", Explosions_ ? Explosions_->Added : 0);
 }

@@ -17,6 +17,12 @@ constexpr TColor kDoneTop = 0xFD00FEFE;
 constexpr TColor kDoneBottom = 0xFD40D0FF;
 constexpr int kSecondBonus = 100;
 constexpr int kManaBonus = 150;
+
+// The bonus grows up to the largest score and no further, like the score.
+int32_t WithBonus(int32_t bonus, int64_t points) {
+  const int64_t sum = int64_t{bonus} + points;
+  return sum > INT32_MAX ? INT32_MAX : sum < 0 ? 0 : static_cast<int32_t>(sum);
+}
 }  // namespace
 
 void Tmain::TallyStep() {
@@ -39,11 +45,11 @@ void Tmain::TallyStep() {
     // Time phase.
     SetLabelColors(gui, TControlName::nlTime, kWhite, kWhite);
     if (SkipTally) {
-      board.Bonus += board.TimeBonusLeft * kSecondBonus;
+      board.Bonus = WithBonus(board.Bonus, int64_t{board.TimeBonusLeft} * kSecondBonus);
       board.TimeBonusLeft = 0;
     } else {
       board.TimeBonusLeft -= 1;
-      board.Bonus += kSecondBonus;
+      board.Bonus = WithBonus(board.Bonus, kSecondBonus);
     }
     PlayGameSound("contagem-pontos.ogg");
     if (board.TimeBonusLeft == 0) {
@@ -56,7 +62,7 @@ void Tmain::TallyStep() {
     // Mana phase: the pots empty in the order tree, water, fire, mountain.
     PlayGameSound("contagem-pontos.ogg");
     if (SkipTally) {
-      board.Bonus += player.ManaTotal() * kManaBonus;
+      board.Bonus = WithBonus(board.Bonus, int64_t{player.ManaTotal()} * kManaBonus);
       player.ClearMana();
     } else {
       for (int element = 1; element <= 4; ++element) {
@@ -66,7 +72,7 @@ void Tmain::TallyStep() {
           break;
         }
       }
-      board.Bonus += kManaBonus;
+      board.Bonus = WithBonus(board.Bonus, kManaBonus);
     }
     if (player.ManaTotal() == 0) board.TallyClock = 0.0;
     stepped = true;

@@ -33,11 +33,27 @@ double DataNode::Value(int i) const {
 }
 
 int64_t DataNode::Int(int i, int64_t min, int64_t max) const {
-  double v = Value(i);
-  if (v != std::floor(v)) Fail("\"" + Tokens[i] + "\" is not a whole number");
-  if (v < static_cast<double>(min) || v > static_cast<double>(max))
-    Fail("\"" + Tokens[i] + "\" is out of range " + std::to_string(min) + ".." + std::to_string(max));
-  return static_cast<int64_t>(v);
+  const std::string& t = Token(i);
+  auto outOfRange = [&] {
+    Fail("\"" + t + "\" is out of range " + std::to_string(min) + ".." + std::to_string(max));
+  };
+  // Whole numbers are read exactly: through a double, the largest ones would
+  // round to a neighbour.
+  const char* b = t.data();
+  const char* e = t.data() + t.size();
+  if (b != e && *b == '+') ++b;
+  int64_t n = 0;
+  const auto r = std::from_chars(b, e, n);
+  if (r.ptr == e && r.ec == std::errc::result_out_of_range) outOfRange();
+  if (r.ec != std::errc() || r.ptr != e) {
+    // A whole number written another way ("2.0", "1e3").
+    const double v = Value(i);
+    if (v != std::floor(v)) Fail("\"" + t + "\" is not a whole number");
+    if (!(v > -9.0e18 && v < 9.0e18)) outOfRange();
+    n = static_cast<int64_t>(v);
+  }
+  if (n < min || n > max) outOfRange();
+  return n;
 }
 
 void DataNode::Expect(int min, int max) const {

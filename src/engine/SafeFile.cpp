@@ -143,3 +143,18 @@ bool ValidateFileName(const std::string& name, std::string& reason) {
   }
   return true;
 }
+
+std::string PrintableName(const std::string& name) {
+  std::string out;
+  for (char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}

@@ -31,3 +31,7 @@ constexpr size_t kMaxFileNameBytes = 100;
 // nor a hidden file). When it cannot, reason says why in words for the player
 // ("contains a \"/\"").
 bool ValidateFileName(const std::string& name, std::string& reason);
+
+// The name as it may be shown in a message: control characters and bytes
+// that a terminal would act on are written as \xNN.
+std::string PrintableName(const std::string& name);

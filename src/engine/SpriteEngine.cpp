@@ -15,7 +15,17 @@ TSpriteEngine::~TSpriteEngine() {
   }
 }
 
+namespace {
+// Counts a walk of the sprite list for as long as it lasts.
+struct TWalk {
+  explicit TWalk(int& depth) : Depth(depth) { ++Depth; }
+  ~TWalk() { --Depth; }
+  int& Depth;
+};
+}  // namespace
+
 void TSpriteEngine::MoveAll(float step) {
+  TWalk walk(Walking_);
   // Sprites created during the walk are filed by Z and may shift entries; the
   // walk still makes exactly as many calls as there were sprites at the start.
   const size_t count = SpriteList.size();
@@ -23,11 +33,13 @@ void TSpriteEngine::MoveAll(float step) {
 }
 
 void TSpriteEngine::DrawAll() {
+  TWalk walk(Walking_);
   const size_t count = SpriteList.size();
   for (size_t i = 0; i < count && i < SpriteList.size(); ++i) SpriteList[i]->Draw();
 }
 
 void TSpriteEngine::CollectDead() {
+  if (Walking_ > 0) return;
   while (!DeadList.empty()) {
     TSprite* sprite = DeadList.back();
     DeadList.pop_back();
@@ -36,6 +48,7 @@ void TSpriteEngine::CollectDead() {
 }
 
 void TSpriteEngine::CollideAll() {
+  TWalk walk(Walking_);
   for (size_t i = 0; i < SpriteList.size(); ++i) {
     for (size_t j = i + 1; j < SpriteList.size(); ++j) {
       TSprite* a = SpriteList[i];

@@ -19,6 +19,10 @@ class TSpriteEngine {
   TSpriteEngine& operator=(const TSpriteEngine&) = delete;
 
   void MoveAll(float step);
+  // Frees the dead sprites. Called while the engine walks its list (a sprite's
+  // Move, Draw or collision starting a new screen), it leaves them for the
+  // next call after the walk: a sprite must not vanish under the walk, nor
+  // under the sprite that is running.
   void CollectDead();
   void DrawAll();
   void CollideAll();
@@ -41,4 +45,5 @@ class TSpriteEngine {
 
  private:
   bool Destroying_ = false;
+  int Walking_ = 0;  // nested walks of MoveAll, DrawAll and CollideAll
 };

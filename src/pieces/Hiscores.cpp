@@ -50,6 +50,10 @@ std::string HiscorePath(const std::string& home) {
   return (std::filesystem::path(home) / "data" / "hiscore.arv").string();
 }
 
+std::string ShippedHiscorePath(const std::string& home) {
+  return (std::filesystem::path(home) / "data" / "hiscore-shipped.arv").string();
+}
+
 std::optional<THiscoreTable> ReadHiscoreFile(const std::string& path, std::string& error) {
   std::vector<uint8_t> bytes;
   if (!ReadSmallFile(path, 64 * 1024, bytes, error)) return std::nullopt;

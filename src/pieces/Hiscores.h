@@ -36,6 +36,8 @@ class THiscoreTable {
 };
 
 std::string HiscorePath(const std::string& home);
+// The table as the game ships it, to make the table again from.
+std::string ShippedHiscorePath(const std::string& home);
 // Reads the table; nullopt with a message when the file is missing, not a
 // plain file, short or damaged.
 std::optional<THiscoreTable> ReadHiscoreFile(const std::string& path, std::string& error);

@@ -33,7 +33,16 @@ GameRunner::GameRunner(const std::string& name, bool linkLevels) {
   fs::remove_all(Home);
   fs::create_directories(Home);
   fs::create_directory_symlink(build / "Data", Home / "Data");
-  fs::create_directory_symlink(build / "data", Home / "data");
+  // data/ too is the test's own: the hiscore table is a copy that the game
+  // may write, the other files link to the build.
+  fs::create_directory(Home / "data");
+  for (const auto& file : fs::directory_iterator(build / "data")) {
+    const fs::path name = file.path().filename();
+    if (name == "hiscore.arv")
+      fs::copy_file(file.path(), Home / "data" / name);
+    else
+      fs::create_symlink(file.path(), Home / "data" / name);
+  }
   // levels/ is a folder of the test's own holding a link to each built pack,
   // so a test may add packs without touching the build.
   if (linkLevels && fs::exists(build / "levels")) {
@@ -99,6 +108,24 @@ int DumpPiece(const std::string& dump, int col, int row) {
   const int index = (row - 1) * kBoardCols + (col - 1);
   for (int i = 0; i <= index && at != std::string::npos; ++i) at = dump.find("\"piece\":", at + 1);
   return at == std::string::npos ? -999 : std::atoi(dump.c_str() + at + 8);
+}
+
+TBotGrid DumpGrid(const std::string& dump) {
+  TBotGrid grid;
+  size_t at = dump.find("\"cells\"");
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      at = dump.find("\"tab\":", at + 1);
+      if (at == std::string::npos) return grid;
+      const std::string cell = dump.substr(at, 120);
+      TBotCell& b = grid.At(c, r);
+      b.Tab = static_cast<uint8_t>(DumpNumber(cell, "tab"));
+      b.Spawn = DumpNumber(cell, "spawn") != 0;
+      b.Kind = static_cast<int8_t>(DumpNumber(cell, "piece"));
+      b.Settled = b.Kind >= 0 && DumpNumber(cell, "state") == 0;
+    }
+  }
+  return grid;
 }
 
 std::string CellCentre(int col, int row) { return std::to_string(40 * col + 20) + " " + std::to_string(40 * row + 10); }

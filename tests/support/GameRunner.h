@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "board/BotMoves.h"
+
 namespace game_test {
 
 class GameRunner {
  public:
-  // Creates an empty scratch folder named after the test, with Data/ and
-  // data/ linked from the build and (unless linkLevels is false) a levels/
-  // folder linking each pack of the build.
+  // Creates an empty scratch folder named after the test, with Data/ linked
+  // from the build, a data/ folder linking the build's files (but for a copy
+  // of the hiscore table) and (unless linkLevels is false) a levels/ folder
+  // linking each pack of the build.
   explicit GameRunner(const std::string& name, bool linkLevels = true);
   ~GameRunner();
   GameRunner(const GameRunner&) = delete;
@@ -47,6 +50,8 @@ long DumpNumber(const std::string& dump, const std::string& key, const std::stri
 int Occurrences(const std::string& text, const std::string& what);
 // The piece kind in a cell of a dumped board (-1 for none, -999 when missing).
 int DumpPiece(const std::string& dump, int col, int row);
+// The dumped board as the move finder reads it (FindLineSwaps).
+TBotGrid DumpGrid(const std::string& dump);
 // The centre of a cell, "X Y" for an input script.
 std::string CellCentre(int col, int row);
 

@@ -36,44 +36,6 @@ void Frame(cairo_t* cr) {
   cairo_stroke(cr);
 }
 
-void Title(cairo_t* cr) {
-  const std::string title = "Grovewright";
-  const double cx = kLoadingWidth / 2.0, y = 118;
-  SetFont(cr, fontfiles::kChancery, 58);
-  const double x = cx - TextWidth(cr, title) / 2;
-  Shadow(cr, kLoadingWidth, kLoadingHeight, [&](cairo_t* c) {
-    SetFont(c, fontfiles::kChancery, 58);
-    TextPath(c, title, x, y);
-  }, 0, 0, 9, Rgb(0xfff0b0, 0.7));
-  SetFont(cr, fontfiles::kChancery, 58);
-  TextPath(cr, title, x + 2, y + 3);
-  SetColor(cr, Rgb(0x060c04, 0.7));
-  cairo_fill(cr);
-  TextPath(cr, title, x, y);
-  SetColor(cr, Rgb(0x2a1404));
-  cairo_set_line_width(cr, 3.5);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_stroke_preserve(cr);
-  SourceLinear(cr, 0, y - 44, 0, y + 12,
-               {{0, Rgb(0xfffbe8)}, {0.4, Rgb(0xffe07a)}, {0.7, Rgb(0xf0a830)}, {1, Rgb(0xa05a10)}});
-  cairo_fill(cr);
-  const std::string sub = "The Book of the Arvanels";
-  SetFont(cr, fontfiles::kGaramondItalic, 19);
-  const double sw = TextWidth(cr, sub);
-  TextPath(cr, sub, cx - sw / 2, 152);
-  SetColor(cr, Rgb(0x0a1408));
-  cairo_set_line_width(cr, 3);
-  cairo_stroke_preserve(cr);
-  SetColor(cr, Rgb(0xf4fff0));
-  cairo_fill(cr);
-  for (int side : {-1, 1}) Leaf(cr, cx + side * (sw / 2 + 12), 146, 20, 6.5, side < 0 ? M_PI : 0, Rgb(0x6ac040));
-  for (TPt p : {TPt{x + 6, 70}, TPt{cx + 98, 62}, TPt{cx + 40, 128}}) {
-    StarPath(cr, p.X, p.Y, 4, 7, 1.3, 0);
-    SetColor(cr, Rgb(0xffffff, 0.95));
-    cairo_fill(cr);
-  }
-}
-
 // The carved groove the bar fills, with its word above it.
 void Groove(cairo_t* cr) {
   const double x = kLoadingBarX, y = kLoadingBarY, w = kLoadingBarW, h = kLoadingBarH;
@@ -98,7 +60,7 @@ std::vector<uint8_t> LoadingPanelPng() {
     TPen cr(panel);
     Frame(cr);
     Fireflies(cr, 24, 24, kLoadingWidth - 24, 200, 14, 7172, Rgb(0xfff4a0, 0.85));
-    Title(cr);
+    GameTitle(cr, kLoadingWidth, kLoadingHeight, kLoadingWidth / 2.0, 118, 0.62);
     Groove(cr);
   }
   TBitmap32 bitmap;

@@ -103,47 +103,6 @@ void MenuSign(cairo_t* cr) {
   }
 }
 
-void Title(cairo_t* cr) {
-  const std::string title = "Grovewright";
-  SetFont(cr, fontfiles::kChancery, 96);
-  double w = TextWidth(cr, title);
-  double x = 250 - w / 2, y = 128;
-  Shadow(cr, 800, 600, [&](cairo_t* c) {
-    SetFont(c, fontfiles::kChancery, 96);
-    TextPath(c, title, x, y);
-  }, 0, 0, 14, Rgb(0xfff0b0, 0.85));
-  SetFont(cr, fontfiles::kChancery, 96);
-  TextPath(cr, title, x + 3, y + 5);
-  SetColor(cr, Rgb(0x1a0c02, 0.6));
-  cairo_fill(cr);
-  TextPath(cr, title, x, y);
-  SetColor(cr, Rgb(0x2a1404));
-  cairo_set_line_width(cr, 5);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_stroke_preserve(cr);
-  SourceLinear(cr, 0, y - 70, 0, y + 20, {{0, Rgb(0xfffbe8)}, {0.4, Rgb(0xffe07a)}, {0.7, Rgb(0xf0a830)}, {1, Rgb(0xa05a10)}});
-  cairo_fill(cr);
-  // The subtitle on a ribbon of light.
-  const std::string sub = "The Book of the Arvanels";
-  SetFont(cr, fontfiles::kGaramondItalic, 27);
-  double sw = TextWidth(cr, sub);
-  TextPath(cr, sub, 250 - sw / 2, 172);
-  SetColor(cr, Rgb(0x1a0c02));
-  cairo_set_line_width(cr, 3.5);
-  cairo_stroke_preserve(cr);
-  SetColor(cr, Rgb(0xf4fff0));
-  cairo_fill(cr);
-  for (int side : {-1, 1}) {
-    double x0 = 250 + side * (sw / 2 + 12);
-    Leaf(cr, x0, 163, 26, 8, side < 0 ? M_PI : 0, Rgb(0x6ac040));
-  }
-  for (TPt p : {TPt{x + w - 20, y - 72}, TPt{x + 30, y - 60}, TPt{x + w * 0.55, y + 8}}) {
-    StarPath(cr, p.X, p.Y, 4, 10, 1.6, 0);
-    SetColor(cr, Rgb(0xffffff, 0.95));
-    cairo_fill(cr);
-  }
-}
-
 TPatterns MainScreen() {
   TSurface pic(1024, 1024);
   {
@@ -191,7 +150,7 @@ TPatterns MainScreen() {
     for (int i = 0; i < 5; ++i) Mushroom(cr, 660 + i * 24, 585 - (i % 2) * 8, 14 + (i % 3) * 5, Rgb(0x40d0ff), true);
     Fireflies(cr, 340, 200, 790, 580, 40, 211, Rgb(0xfff4a0, 0.9));
     MenuSign(cr);
-    Title(cr);
+    GameTitle(cr, 800, 600, 250, 128, 1.0);
     for (const TMenuWord& w : kWords) RestingWord(cr, w);
   }
   Grain(pic, TNoise(212), 3, 0.025, 2);

@@ -1,6 +1,7 @@
 #include "Pack.h"
 
 #include "ArtLoading.h"
+#include "app/Credits.h"
 
 #include <nettle/sha2.h>
 #include <zlib.h>
@@ -436,6 +437,13 @@ int RunBuild(const TGenOptions& options) {
   fs::path looseDir = fs::path(options.OutDir) / "data";
   WriteFileBytes((looseDir / "mappoints.map").string(), MapPointsBytes(storyMap));
   WriteFileBytes((looseDir / "hiscore.arv").string(), HiscoreBytes(hiscores));
+  // The same table again, to make it anew from when it is damaged.
+  WriteFileBytes((looseDir / "hiscore-shipped.arv").string(), HiscoreBytes(hiscores));
+  // The credits' words, checked here as the game reads them.
+  const std::string credits = (fs::path(options.ContentDir) / "credits" / "credits.txt").string();
+  LoadCreditsTexts(credits);
+  const std::string creditsText = FileText(credits);
+  WriteFileBytes((looseDir / "credits.txt").string(), std::vector<uint8_t>(creditsText.begin(), creditsText.end()));
   // The loading panel: read before any archive is open.
   WriteFileBytes((dataDir / "loading.png").string(), LoadingPanelPng());
 

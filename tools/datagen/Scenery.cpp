@@ -592,3 +592,46 @@ void HangingLeaves(cairo_t* cr, double x0, double x1, double y, double depth, ui
   for (double x = x0; x < x1; x += rnd.Range(40, 70))
     Foliage(cr, x, y + depth * 0.1, rnd.Range(25, 45), depth * 0.22, static_cast<uint32_t>(rnd.Next()), dark, light, 12);
 }
+
+void GameTitle(cairo_t* cr, int w, int h, double cx, double y, double scale) {
+  const std::string title = "Grovewright";
+  const double size = 96 * scale;
+  SetFont(cr, fontfiles::kChancery, size);
+  const double tw = TextWidth(cr, title);
+  const double x = cx - tw / 2;
+  Shadow(cr, w, h, [&](cairo_t* c) {
+    SetFont(c, fontfiles::kChancery, size);
+    TextPath(c, title, x, y);
+  }, 0, 0, 14 * scale, Rgb(0xfff0b0, 0.85));
+  SetFont(cr, fontfiles::kChancery, size);
+  TextPath(cr, title, x + 3 * scale, y + 5 * scale);
+  SetColor(cr, Rgb(0x1a0c02, 0.6));
+  cairo_fill(cr);
+  TextPath(cr, title, x, y);
+  SetColor(cr, Rgb(0x2a1404));
+  cairo_set_line_width(cr, 5 * scale);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_stroke_preserve(cr);
+  SourceLinear(cr, 0, y - 70 * scale, 0, y + 20 * scale,
+               {{0, Rgb(0xfffbe8)}, {0.4, Rgb(0xffe07a)}, {0.7, Rgb(0xf0a830)}, {1, Rgb(0xa05a10)}});
+  cairo_fill(cr);
+  // The subtitle on a ribbon of light.
+  const std::string sub = "The Book of the Arvanels";
+  SetFont(cr, fontfiles::kGaramondItalic, 27 * scale);
+  const double sw = TextWidth(cr, sub);
+  TextPath(cr, sub, cx - sw / 2, y + 44 * scale);
+  SetColor(cr, Rgb(0x1a0c02));
+  cairo_set_line_width(cr, 3.5 * scale);
+  cairo_stroke_preserve(cr);
+  SetColor(cr, Rgb(0xf4fff0));
+  cairo_fill(cr);
+  for (int side : {-1, 1})
+    Leaf(cr, cx + side * (sw / 2 + 12 * scale), y + 35 * scale, 26 * scale, 8 * scale, side < 0 ? M_PI : 0,
+         Rgb(0x6ac040));
+  for (TPt p : {TPt{x + tw - 20 * scale, y - 72 * scale}, TPt{x + 30 * scale, y - 60 * scale},
+                TPt{x + tw * 0.55, y + 8 * scale}}) {
+    StarPath(cr, p.X, p.Y, 4, 10 * scale, 1.6 * scale, 0);
+    SetColor(cr, Rgb(0xffffff, 0.95));
+    cairo_fill(cr);
+  }
+}

@@ -55,3 +55,8 @@ void Crystals(cairo_t* cr, double x, double baseY, double size, const TRgba& col
 // Leaves hanging into the picture from the top edge.
 void HangingLeaves(cairo_t* cr, double x0, double x1, double y, double depth, uint32_t seed, const TRgba& dark,
                    const TRgba& light);
+
+// The game's name in gilt letters with a glow, and its subtitle between two
+// leaves, centred on cx with the name's baseline at y. Scale 1 is the size of
+// the main menu's title; w and h are the size of the surface drawn on.
+void GameTitle(cairo_t* cr, int w, int h, double cx, double y, double scale);
