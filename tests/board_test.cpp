@@ -7,6 +7,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/ControlNames.h"
+#include "board/LevelOptionsForm.h"
+#include "engine/GuiCheckBox.h"
+#include "engine/GuiEdit.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/Mouse.h"
 #include "support/BoardFixture.h"
@@ -34,6 +38,13 @@ class Board : public BoardFixture {
     B().LevelNumber = n;
     return B().LoadLevel();
   }
+  // The game's form layout, for the tests of the editor's options form.
+  bool LoadLayout() {
+    const fs::path layout = fs::path(GW_BUILD_DIR) / "data" / "interface.gui";
+    return fs::exists(layout) && Game->GuiBase1.LoadLayout(layout.string());
+  }
+  TGuiEdit& Field(TControlName name) { return *FindEdit(Game->GuiBase1, name); }
+  void ShowInFields(const TLevelOptions& options) { TLevelOptionsForm(Game->GuiBase1).Show(options); }
   static std::vector<uint8_t> Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -68,8 +79,6 @@ TEST_F(Board, LoadLevelReadsOptionsCellsAndSetsThemUp) {
   EXPECT_EQ(B().Options.LevelTime, 77);
   EXPECT_EQ(B().Options.MaxCaveiras, 2);
   EXPECT_EQ(B().BackgroundPicture, "world3.jpg");
-  EXPECT_EQ(B().EditorFields.LevelTime, "77");
-  EXPECT_TRUE(B().EditorFields.AllowGota);
   EXPECT_EQ(Player().LevelStartScore, 1234);
   EXPECT_TRUE(B().FadingIn);
   EXPECT_EQ(Game->CurrentMusic.rfind("Music", 0), 0u);
@@ -157,6 +166,17 @@ TEST_F(Board, SetupOfALevelWithOneKindEnds) {
   EXPECT_TRUE(Load("P", 1));
 }
 
+TEST_F(Board, ABackgroundNumberOutsideThePicturesShowsTheNearestOne) {
+  for (const auto& [number, picture] : {std::pair{99, "world11.jpg"}, std::pair{0, "world1.jpg"}}) {
+    TLevelOptions o;
+    o.Background = number;
+    WriteLevel("P", 1, {"TB"}, {"22"}, o);
+    ASSERT_TRUE(Load("P", 1)) << B().LastError;
+    EXPECT_EQ(B().BackgroundPicture, picture);
+    EXPECT_EQ(B().Options.Background, number) << "the level keeps its number";
+  }
+}
+
 TEST_F(Board, LevelWithoutAnyAllowedKindIsRefusedInPlay) {
   TLevelOptions o;
   o.AllowTree = o.AllowFire = o.AllowBlack = 0;
@@ -195,23 +215,27 @@ TEST_F(Board, OpeningAPackWithoutLevelOneCreatesAFilledOne) {
 }
 
 TEST_F(Board, SaveLevelWritesTheGridAndTheEditorFields) {
-  Build({"TB.", "W"}, {"s24", "0"});
+  if (!LoadLayout()) GTEST_SKIP() << "the form layout has not been built";
+  Game->ScreenState = ssEditor;
+  Build({"TBW", "W"}, {"s24", "0"});  // every force field holds a piece
   B().PackName = "P";
   B().LevelNumber = 1;
-  B().EditorFields.LevelTime = " 90 ";
-  B().EditorFields.MaxCaveiras = "0";
-  B().EditorFields.AllowRed = true;
+  ShowInFields({});
+  Field(TControlName::loLevelTime).SetText(" 90 ");
+  Field(TControlName::loMaxCaveiras).SetText("0");
+  FindCheckBox(Game->GuiBase1, TControlName::LsRed)->SetChecked(true);
   B().Options.Tested = 1;
   B().Options.LevelTime = 5;
   ASSERT_TRUE(B().SaveLevel()) << B().LastError;
   EXPECT_EQ(B().Options.LevelTime, 5) << "saving does not change the board's copy";
-  Game->ScreenState = ssEditor;
   ASSERT_TRUE(Load("P", 1));
+  EXPECT_EQ(Field(TControlName::loLevelTime).Text(), "90") << "loading in the editor shows the options";
+  EXPECT_TRUE(FindCheckBox(Game->GuiBase1, TControlName::LsRed)->Checked());
   EXPECT_EQ(B().Options.LevelTime, 90);
   EXPECT_EQ(B().Options.MaxCaveiras, 0);
   EXPECT_TRUE(B().Options.AllowRed);
   EXPECT_TRUE(B().Options.Tested);
-  EXPECT_EQ(Pieces(2), (std::vector<std::string>{"TB.", ""})) << "a cell of type 0 keeps no piece";
+  EXPECT_EQ(Pieces(2), (std::vector<std::string>{"TBW", ""})) << "a cell of type 0 keeps no piece";
   EXPECT_TRUE(Tab(1, 1).Spawn);
   EXPECT_EQ(Tab(2, 1).TabType, ttWood);
   EXPECT_EQ(Tab(3, 1).TabType, ttForceField);
@@ -221,19 +245,30 @@ TEST_F(Board, SaveLevelChecksTheFieldsBeforeItTouchesTheFiles) {
   WriteLevel("P", 1, {"TBW"});
   const auto opt = Bytes(LevelOptionsPath(Home, "P", 1));
   const auto lvl = Bytes(LevelCellsPath(Home, "P", 1));
+  if (!LoadLayout()) GTEST_SKIP() << "the form layout has not been built";
+  Game->ScreenState = ssEditor;
   B().PackName = "P";
   B().LevelNumber = 1;
-  const char* bad[] = {"", "abc", "12x", "99999999999", "1.5"};
+  const char* bad[] = {"", "abc", "12x", "99999999999", "1.5", "0", "12"};
   for (const char* text : bad) {
     SCOPED_TRACE(text);
-    B().EditorFields = {};
-    B().EditorFields.Background = text;
+    ShowInFields({});
+    Field(TControlName::loBackGround).SetText(text);
     EXPECT_FALSE(B().SaveLevel());
-    EXPECT_NE(B().LastError.find("background number"), std::string::npos) << B().LastError;
+    EXPECT_NE(B().LastError.find("background must be a whole number from 1 to 11"), std::string::npos)
+        << B().LastError;
   }
-  B().EditorFields = {};
-  B().EditorFields.AllowTree = B().EditorFields.AllowFire = B().EditorFields.AllowBlack = false;
+  TLevelOptions none;
+  none.AllowTree = none.AllowFire = none.AllowBlack = 0;
+  ShowInFields(none);
   EXPECT_FALSE(B().SaveLevel());
+  EXPECT_NE(B().LastError.find("tick at least one of Tree, Fire, Shadow"), std::string::npos) << B().LastError;
+  // A force field without a piece could never be broken.
+  ShowInFields({});
+  Build({"T.."}, {"145"});
+  EXPECT_FALSE(B().SaveLevel());
+  EXPECT_NE(B().LastError.find("column 2, row 1 holds no piece (and 1 more)"), std::string::npos)
+      << B().LastError;
   EXPECT_EQ(Bytes(LevelOptionsPath(Home, "P", 1)), opt) << "nothing is lost on bad input";
   EXPECT_EQ(Bytes(LevelCellsPath(Home, "P", 1)), lvl);
 }

@@ -62,7 +62,7 @@ class TGuiPaint;
   X(formLevelOptions, Form) X(loLevelTime, Edit) X(loMaxCaveiras, Edit) X(loBackGround, Edit)        \
   X(btnBackUp, Button) X(btnBackDown, Button) X(Paint1, Paint) X(LsTree, CheckBox)                   \
   X(LsFire, CheckBox) X(LsBlack, CheckBox) X(LsCristal, CheckBox) X(LsGota, CheckBox)                \
-  X(LsBook, CheckBox) X(LsPearl, CheckBox) X(LsRed, CheckBox) X(loOk, Button)                        \
+  X(LsBook, CheckBox) X(LsPearl, CheckBox) X(LsRed, CheckBox) X(loOk, Button) X(loCancel, Button)    \
   /* Level editor: dialogs */                                                                       \
   X(formConfirmation, Form) X(Message, Label) X(btnYes, Button) X(btnNo, Button)                     \
   X(formGotoLevel, Form) X(GotoLevel, Edit) X(gotoOk, Button) X(gotoCancel, Button)                  \

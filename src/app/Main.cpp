@@ -7,8 +7,12 @@
 #include <fstream>
 
 #include "app/Background.h"
+#include "app/Credits.h"
+#include "app/HiscoreScreen.h"
 #include "app/Menus.h"
 #include "app/PlayerForms.h"
+#include "app/StoryScreens.h"
+#include "board/LevelEditor.h"
 #include "engine/ArchiveKey.h"
 #include "engine/ImageFile.h"
 #include "engine/SafeFile.h"
@@ -91,6 +95,10 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
 
   Menus = std::make_unique<TMenus>(*this);
   PlayerForms = std::make_unique<TPlayerForms>(*this);
+  Story = std::make_unique<TStoryScreens>(*this);
+  Credits = std::make_unique<TCredits>(*this);
+  Hiscores = std::make_unique<THiscoreScreen>(*this);
+  Editor = std::make_unique<TLevelEditor>(*this);
 }
 
 Tmain::~Tmain() {
@@ -217,7 +225,7 @@ bool Tmain::FormCreate() {
   AdvanceProgress();
   // 4.
   std::string error;
-  if (!LoadMapPoints(error)) {
+  if (!LoadMapPoints(error) || !Credits->Load(ProgramPath("data/credits.txt"), error)) {
     ShowError(error);
     ExitCode = 1;
     return false;

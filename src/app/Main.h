@@ -36,6 +36,10 @@ class TMouse;
 class TJsonWriter;
 class TMenus;
 class TPlayerForms;
+class TStoryScreens;
+class TCredits;
+class THiscoreScreen;
+class TLevelEditor;
 
 // Indices of the image-index cache, in the order they are looked up.
 enum TCachedImage {
@@ -94,10 +98,15 @@ class Tmain {
   // before each level (for now both lead straight on to the level).
   void ShowStory();
   void ShowMap();
-  // The hiscore table (from the menu), and the credits over the menu.
+  // The hiscore table, and the entry of the finished story game into it.
   void ShowHiscores();
+  void RecordHiscore();
+  // The credits over the menu and their back button; the ending after the
+  // story's last level, and the credits after the game.
   void ShowCredits();
   void EndMenuCredits();
+  void ShowEnding();
+  void ShowEndCredits();
   // Full screen on or off; false when the window system refused.
   bool SetFullScreen(bool fullScreen);
 
@@ -200,6 +209,7 @@ class Tmain {
   void BoardSteps();
   void DeveloperKey(unsigned char ch);
   void DumpBoardAndPlayer(TJsonWriter& j);
+  void DumpScreens(TJsonWriter& j);
 
   plat::Platform& Platform;
   TLaunchOptions Options;
@@ -219,9 +229,16 @@ class Tmain {
   TCanopyScreener CanopyScreener1;
   TRandom Random;
   SoundManager Sound;
-  // The menus and the player forms (Menus.h, PlayerForms.h).
+  // The menus and the player forms (Menus.h, PlayerForms.h), the story
+  // screens (StoryScreens.h), the credits (Credits.h) and the hiscore table
+  // (HiscoreScreen.h).
   std::unique_ptr<TMenus> Menus;
   std::unique_ptr<TPlayerForms> PlayerForms;
+  std::unique_ptr<TStoryScreens> Story;
+  std::unique_ptr<TCredits> Credits;
+  std::unique_ptr<THiscoreScreen> Hiscores;
+  // The level editor (board/LevelEditor.h).
+  std::unique_ptr<TLevelEditor> Editor;
 
   // Game-wide state.
   uint8_t ScreenState = ssSplash;

@@ -11,11 +11,14 @@
 #include "app/MenuSprites.h"
 #include "app/Menus.h"
 #include "app/PlayForms.h"
+#include "app/StoryScreens.h"
 #include "engine/GuiButton.h"
 #include "engine/GuiForm.h"
 #include "engine/GuiTaskbar.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
+#include "board/LevelEditor.h"
+#include "engine/SafeFile.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/GameSprite.h"
@@ -101,6 +104,7 @@ void Tmain::LoadLevelBackground(const std::string& picture) {
 
 void Tmain::BeginLevelPlay() {
   BindPlayControls();
+  Mouse();
   ScreenState = ssPlaying;
   PlayGameMusic(CurrentMusic, true);
   ScreenTicks = 0;
@@ -158,22 +162,8 @@ void Tmain::GameOverStep() {
   FreeGameObjects();
   ScreenState = ssGameOver;
   GameOverClickable = false;
-  if (pack == "Game Levels" && !RelaxedMode) {
-    // The player's score enters the hiscore table here (RecordHiscore) once
-    // the table exists.
-  }
-  // The picture fades in over four seconds, then stays; the words come with it.
-  AddHistoryPicture(*this, "gameover.image", 0, 4, 0, 999999, ssGameOver, 271, 100);
-  AddHistoryPicture(*this, "gameover.image", 4, 1000, 1, 1, ssGameOver, 271, 100);
-  auto* words = new THistoryText(&SpriteEngine());
-  words->Text = "GAME          OVER";
-  words->FontIndex = 0;
-  words->StartSecond = 4;
-  words->EndSecond = 1000;
-  words->SetX(0);  // centred
-  words->SetY(300);
-  words->SetZ(2);
-  words->OwnerState = ssGameOver;
+  if (pack == kStoryPackName && !RelaxedMode) RecordHiscore();
+  Story->ShowGameOver();
   ScreenTicks = 0;
   FadeLevel = 255.0;
 }
@@ -181,14 +171,20 @@ void Tmain::GameOverStep() {
 bool Tmain::StartPlay(std::string& error) {
   const std::string& pack = Options.PlayPack;
   std::error_code ec;
-  if (pack.empty() || !std::filesystem::exists(LevelCellsPath(Options.Home, pack, 1), ec)) {
-    error = "There is no level pack \"" + pack + "\" (no " + LevelCellsPath(Options.Home, pack, 1) + ").";
+  std::string reason;
+  if (!ValidateFileName(pack, reason)) {
+    error = "\"" + PrintableName(pack) + "\" cannot be a level pack: " + reason + ".";
+    return false;
+  }
+  if (!std::filesystem::exists(LevelCellsPath(Options.Home, pack, 1), ec)) {
+    error = "There is no level pack \"" + PrintableName(pack) + "\" (no " +
+            PrintableName(LevelCellsPath(Options.Home, pack, 1)) + ").";
     return false;
   }
   const int count = CountPackLevels(Options.Home, pack);
   if (Options.PlayLevel < 1 || Options.PlayLevel > count) {
-    error = "The level pack \"" + pack + "\" has " + std::to_string(count) + " level(s); there is no level " +
-            std::to_string(Options.PlayLevel) + ".";
+    error = "The level pack \"" + PrintableName(pack) + "\" has " + std::to_string(count) +
+            " level(s); there is no level " + std::to_string(Options.PlayLevel) + ".";
     return false;
   }
   // As a new game and the map's click would set it up.
@@ -243,7 +239,8 @@ void Tmain::LevelClockTick() {
   if (board.SecondTicks > 120 && !board.Completed) {
     board.SecondTicks = 0;
     if (!board.Cleared) ++board.ElapsedSeconds;
-    if (board.ElapsedSeconds > board.Options.LevelTime && !board.GameOver) {
+    // Once: the clock runs on over "TIME OVER", but the time is up only once.
+    if (board.ElapsedSeconds > board.Options.LevelTime && !board.GameOver && !board.TimeOver) {
       const std::string music = CurrentMusic;
       board.TimeUp();  // the last life ends the game and frees the board
       StopGameMusic(music);
@@ -269,9 +266,13 @@ void Tmain::DeveloperKey(unsigned char ch) {
       Player().LevelReached = 119;
       break;
     case '-':
-      // One level back. A fresh board stands on level 1, so without a board
-      // there is nothing to go back to.
-      if (Board_ && Board_->LevelNumber >= 2) {
+      // One level back: in the editor as its prior-level button, which asks
+      // to save a changed level; never in the middle of a test play. A fresh
+      // board stands on level 1, so without a board there is nothing to go
+      // back to.
+      if (ScreenState == ssEditor) {
+        Editor->PriorLevel();
+      } else if (ScreenState != ssEditorTest && Board_ && Board_->LevelNumber >= 2) {
         Board_->LevelNumber -= 1;
         if (!Board_->LoadLevel()) ShowError(Board_->LastError);
       }
@@ -324,6 +325,7 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
   }
   // The forms on screen, the hint bubble, the tally and the cursor's
   // selection: what the tests of level play read.
+  if (ScreenState == ssEditor || ScreenState == ssEditorTest) Editor->Dump(j);
   j.BeginArray("gui");
   TGuiTaskbar& root = GuiBase1.Root();
   for (int i = 0; i < root.ChildCount(); ++i) {

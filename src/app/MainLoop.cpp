@@ -1,11 +1,14 @@
 // The frame and the process tick of the game object, and the keyboard.
 #include <cstdio>
 
+#include "app/Credits.h"
 #include "app/HistorySprites.h"
 #include "app/Main.h"
 #include "app/Menus.h"
 #include "app/PlayForms.h"
 #include "app/PlayerForms.h"
+#include "app/StoryScreens.h"
+#include "board/LevelEditor.h"
 #include "app/Resources.h"
 #include "board/Board.h"
 #include "engine/Fonts.h"
@@ -131,8 +134,20 @@ void Tmain::CanopyRender() {
       break;
     }
     case ssStory:
+      blackFill();
+      sprites.DrawAll();
+      if (Click()) Story->StoryClick();
+      break;
     case ssEnding:
+      blackFill();
+      sprites.DrawAll();
+      break;
     case ssEndCredits:
+      // A click after the first second leads on to the hiscores.
+      if (Click() && ScreenTicks > 120) {
+        Credits->EndCreditsClick();
+        break;
+      }
       blackFill();
       sprites.DrawAll();
       break;
@@ -148,23 +163,27 @@ void Tmain::CanopyRender() {
     case ssGameOver:
       Canvas.FillRect(0, 0, 800, 600, 0xFF000000, kBlendOpaque);
       sprites.DrawAll();
-      if (Click() && GameOverClickable) {
-        // The click leads to the hiscore table once it exists; until then the
-        // game goes back to the main menu.
-        ShowMainMenu();
-      }
+      if (Click() && GameOverClickable) ShowHiscores();
       break;
     case ssMap:
       DrawBackground(true);
       sprites.DrawAll();
+      Explosions().DrawAll();
+      if (Click() && MapArrived) Story->MapClick();
       fadeLayer();
       break;
     case ssEditor:
       DrawBackground(true);
+      Editor->FrameStart();
       sprites.CollideAll();
       sprites.CollectDead();
+      // The cursor stands over the editor's forms, not under them.
+      if (Mouse_) Mouse_->Visible = false;
       sprites.DrawAll();
       GuiBase1.Draw();
+      if (TCanopyFont* f = Fonts.Items(0))
+        f->TextOut("FPS: " + std::to_string(Timer.FrameRate()), 0xFF00FF00, 20, 10);
+      if (Mouse_) Mouse_->Draw();
       break;
     case ssPlaying:
     case ssEditorTest:
@@ -238,6 +257,9 @@ void Tmain::DrawPlay() {
   }
   if (ScreenState == ssPlaying && board && (board->TimeOver || board->NoMoves))
     DrawNotice(board->TimeOver ? "TIME OVER" : "NO MORE MOVES LEFT", "CLICK TO CONTINUE");
+  // A test play that runs out of moves says so too (its time over has a form).
+  if (ScreenState == ssEditorTest && board && board->NoMoves && !board->TimeOver)
+    DrawNotice("NO MORE MOVES LEFT", "CLICK TO CONTINUE");
   // h: lives, level and score.
   if (!DialogOpen && !HintShown) {
     if (TCanopyFont* f = Fonts.Items(2)) {
@@ -279,10 +301,9 @@ void Tmain::FormKeyDown(int key) {
   }
   // Enter in the name field confirms the new player.
   if (key == plat::vkReturn && FormVisible(GuiBase1, TControlName::CreateNewPlayer)) PlayerForms->CreateOk();
-  if (ScreenState == ssEditorTest && key == plat::vkEscape) {
-    // Back to the editor: with the level editor.
-  } else if (ScreenState == ssEditor && key == plat::vkEscape) {
-    // The editor's quit question: with the level editor.
+  if ((ScreenState == ssEditorTest || ScreenState == ssEditor) && key == plat::vkEscape) {
+    // Test play goes back to the editor; the editor asks whether to leave.
+    Editor->EscapeKey();
   } else if (key == plat::vkF12) {
     const std::string name = CanopyScreener1.NextFileName();
     if (!CanopyScreener1.Capture())

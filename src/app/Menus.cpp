@@ -9,6 +9,7 @@
 #include "app/PlayForms.h"
 #include "app/PlayerForms.h"
 #include "board/Board.h"
+#include "board/LevelEditor.h"
 #include "engine/GuiButton.h"
 #include "engine/GuiCheckBox.h"
 #include "engine/GuiListBox.h"
@@ -19,7 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-const char* const kStoryPack = "Game Levels";
 
 bool IsLevelFile(const fs::path& path) {
   const std::string ext = path.extension().string();
@@ -207,9 +207,15 @@ void TMenus::ToggleSystemCursor() {
 }
 
 void TMenus::GoLevelEditor() {
-  // The level editor opens here once it exists; until then the button only
-  // answers with its sound.
   Game.PlayGameSound("menu-select.ogg");
+  if (Game.CreditsRunning) Game.EndMenuCredits();
+  // The options close and keep what the player set, also in the menu's first
+  // seconds, when their own back button still waits.
+  Game.SaveConfig();
+  ShowForm(Game.GuiBase1, TControlName::GameOptions, false);
+  Game.DialogOpen = false;
+  Game.ClearMainMenu();
+  Game.Editor->Enter();
 }
 
 void TMenus::ShowCredits() { Game.ShowCredits(); }
@@ -226,8 +232,8 @@ void TMenus::OpenPackChooser() {
     Game.LevelPacks.push_back(pack.Name);
   }
   if (Game.LevelPacks.size() < 2) {
-    if (!PackPlayable(kStoryPack)) return;
-    Game.Board().PackName = kStoryPack;
+    if (!PackPlayable(kStoryPackName)) return;
+    Game.Board().PackName = kStoryPackName;
     PackStep();
     return;
   }
@@ -278,7 +284,7 @@ void TMenus::PackStep() {
 
 void TMenus::NewGameStep() {
   const TBoard* board = Game.BoardIfAny();
-  if (board && board->PackName == kStoryPack && !Game.RelaxedMode)
+  if (board && board->PackName == kStoryPackName && !Game.RelaxedMode)
     Game.ShowStory();
   else
     Game.StartNewGame();

@@ -2,13 +2,12 @@
 // loading, saving and clearing levels.
 #include "board/Board.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
-#include <limits>
 
 #include "app/Main.h"
 #include "board/BoardTab.h"
+#include "board/LevelOptionsForm.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/GameSprite.h"
 #include "pieces/Mouse.h"
@@ -19,23 +18,7 @@ namespace {
 // left as it is and the first match step of play breaks what is left.
 constexpr int kMaxSetupPasses = 1000;
 
-// The whole text as a 32-bit whole number: optional blanks around an optional
-// sign and decimal digits.
-bool ParseWholeNumber(const std::string& text, int32_t& out) {
-  size_t first = text.find_first_not_of(" \t");
-  size_t last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return false;
-  const std::string core = text.substr(first, last - first + 1);
-  size_t i = (core[0] == '-' || core[0] == '+') ? 1 : 0;
-  if (i >= core.size()) return false;
-  for (size_t k = i; k < core.size(); ++k)
-    if (core[k] < '0' || core[k] > '9') return false;
-  if (core.size() - i > 10) return false;
-  const long long v = std::strtoll(core.c_str(), nullptr, 10);
-  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) return false;
-  out = static_cast<int32_t>(v);
-  return true;
-}
+bool InEditor(uint8_t screenState) { return screenState == ssEditor || screenState == ssEditorTest; }
 }  // namespace
 
 TBoard::TBoard(Tmain& game) : TSprite(&game.SpriteEngine()), Game(game) {
@@ -107,6 +90,13 @@ void TBoard::InitTiles() {
 
 bool TBoard::OpenPack(const std::string& name) {
   LastError.clear();
+  // A pack is a folder of levels/: a name that would lead elsewhere, or
+  // that no folder can carry, is no pack.
+  std::string reason;
+  if (!ValidateFileName(name, reason)) {
+    LastError = "\"" + PrintableName(name) + "\" cannot be a level pack: " + reason + ".";
+    return false;
+  }
   PackName = name;
   LevelCount = 0;
   const std::string home = Game.Options.Home;
@@ -187,11 +177,15 @@ bool TBoard::LoadLevel() {
     tab->SetAlpha(255);
   }
 
-  // Break up every line the file holds, so play never starts with one.
-  for (int pass = 0; pass < kMaxSetupPasses && MatchStep(false); ++pass) {
+  // Break up every line the file holds, so play never starts with one. The
+  // editor shows the level as it is stored: its pieces change only when it
+  // is played.
+  if (Game.ScreenState != ssEditor) {
+    for (int pass = 0; pass < kMaxSetupPasses && MatchStep(false); ++pass) {
+    }
   }
   SetModified(false);
-  ShowOptionsInEditorFields();
+  if (Game.ScreenState == ssEditor) TLevelOptionsForm(Game.GuiBase1).Show(Options);
   ShowLevelBackground();
   Game.CurrentMusic = "Music" + std::to_string(1 + Game.Random.Next(9));
   SecondTicks = 0;
@@ -199,46 +193,35 @@ bool TBoard::LoadLevel() {
   return true;
 }
 
-void TBoard::ShowOptionsInEditorFields() {
-  EditorFields.LevelTime = std::to_string(Options.LevelTime);
-  EditorFields.MaxCaveiras = std::to_string(Options.MaxCaveiras);
-  EditorFields.Background = std::to_string(Options.Background);
-  EditorFields.AllowTree = Options.AllowTree;
-  EditorFields.AllowFire = Options.AllowFire;
-  EditorFields.AllowBlack = Options.AllowBlack;
-  EditorFields.AllowCristal = Options.AllowCristal;
-  EditorFields.AllowGota = Options.AllowGota;
-  EditorFields.AllowBook = Options.AllowBook;
-  EditorFields.AllowPearl = Options.AllowPearl;
-  EditorFields.AllowRed = Options.AllowRed;
-}
-
 bool TBoard::SaveLevel() {
   LastError.clear();
   // Everything is checked before anything is written, so bad input never
   // costs the level that is on disk.
-  TLevelOptions o;
-  auto number = [&](const std::string& text, const char* what, int32_t& out) {
-    if (ParseWholeNumber(text, out)) return true;
-    LastError = std::string("The ") + what + " \"" + text + "\" is not a whole number.";
-    return false;
-  };
-  if (!number(EditorFields.LevelTime, "level time", o.LevelTime) ||
-      !number(EditorFields.MaxCaveiras, "number of skulls", o.MaxCaveiras) ||
-      !number(EditorFields.Background, "background number", o.Background))
-    return false;
+  TLevelOptions o = Options;
+  if (InEditor(Game.ScreenState) && !TLevelOptionsForm(Game.GuiBase1).Read(o, LastError)) return false;
   o.Reserved.clear();
-  o.AllowTree = EditorFields.AllowTree;
-  o.AllowFire = EditorFields.AllowFire;
-  o.AllowBlack = EditorFields.AllowBlack;
-  o.AllowCristal = EditorFields.AllowCristal;
-  o.AllowGota = EditorFields.AllowGota;
-  o.AllowBook = EditorFields.AllowBook;
-  o.AllowPearl = EditorFields.AllowPearl;
-  o.AllowRed = EditorFields.AllowRed;
   o.Tested = Options.Tested;
   if (!o.AnyAllowed()) {
-    LastError = "Choose at least one kind of piece: a level without any cannot be played.";
+    LastError = "No kind of piece is allowed, so new pieces could never appear: tick at least one of " +
+                PieceKindNames() + " in the level options.";
+    return false;
+  }
+  // A locked cell never receives a falling piece: a field without one could
+  // never be broken.
+  int empty = 0;
+  std::string first;
+  for (int c = 1; c <= kBoardCols; ++c) {
+    for (int r = 1; r <= kBoardRows; ++r) {
+      const TBoardTab* tab = TabAt(c, r);
+      if (!tab || !IsLocked(tab->TabType) || tab->Piece) continue;
+      if (++empty == 1) first = "column " + std::to_string(c) + ", row " + std::to_string(r);
+    }
+  }
+  if (empty > 0) {
+    LastError = "The force field at " + first + " holds no piece" +
+                (empty > 1 ? " (and " + std::to_string(empty - 1) + " more)" : std::string()) +
+                ": a locked cell never receives a falling piece, so its field could never be broken. Put a "
+                "piece in every force field before saving.";
     return false;
   }
 
@@ -307,6 +290,9 @@ void TBoard::SetModified(bool flag) {
 }
 
 void TBoard::ShowLevelBackground() {
-  BackgroundPicture = "world" + std::to_string(Options.Background) + ".jpg";
+  // A number outside the pictures (a damaged or hand-made file) shows the
+  // nearest one rather than ending the game over a missing picture.
+  const int32_t picture = std::clamp(Options.Background, kMinBackground, kMaxBackground);
+  BackgroundPicture = "world" + std::to_string(picture) + ".jpg";
   Game.LoadLevelBackground(BackgroundPicture);
 }

@@ -21,17 +21,6 @@ struct TCell {
   int Col = 0, Row = 0;
 };
 
-// What the level editor's option controls hold: the three number fields as
-// typed, and the eight piece check boxes. Saving writes these, not the
-// board's own copy of the options.
-struct TLevelEditorFields {
-  std::string LevelTime = "100";
-  std::string MaxCaveiras = "5";
-  std::string Background = "1";
-  bool AllowTree = true, AllowFire = true, AllowBlack = true, AllowCristal = false, AllowGota = false,
-       AllowBook = false, AllowPearl = false, AllowRed = false;
-};
-
 class TBoard : public TSprite {
  public:
   explicit TBoard(Tmain& game);
@@ -72,7 +61,11 @@ class TBoard : public TSprite {
   TGameSprite* PutPiece(int col, int row, int kind);
 
   // Level set-up and files. The ones returning bool leave a message for the
-  // player in LastError when they fail.
+  // player in LastError when they fail. In the level editor, loading shows
+  // the level's options in the editor's options form and saving writes the
+  // options that form holds (LevelOptionsForm.h); elsewhere saving writes
+  // the board's own copy. Saving refuses a level that allows no kind of
+  // piece or that has a force field without a piece, before it writes.
   void InitTiles();
   bool OpenPack(const std::string& name);
   bool LoadLevel();
@@ -81,8 +74,6 @@ class TBoard : public TSprite {
   void FillLevel();
   void SetModified(bool flag);
   void ShowLevelBackground();
-  // The editor fields that show the loaded options.
-  void ShowOptionsInEditorFields();
 
   // The rules of swap, match and cascade.
   void GravityStep();
@@ -134,7 +125,6 @@ class TBoard : public TSprite {
   int32_t ComboMultiplier = 1;
   uint8_t AskConfirm = 1, ConfirmOpen = 0, OptionsOpen = 0;
 
-  TLevelEditorFields EditorFields;
   // The full-screen picture of the current level ("world3.jpg").
   std::string BackgroundPicture;
   std::string LastError;

@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 #include "board/Board.h"
+#include "board/LevelEditor.h"
 #include "engine/Canvas.h"
 #include "engine/Fonts.h"
 #include "engine/Images.h"
@@ -233,8 +234,10 @@ void TBoardTab::OnCollision(TSprite& other) {
   Tmain* game = Game();
   TBoard* board = Board();
   if (!game || !board) return;
-  // Painting in the level editor and casting an armed spell arrive with the
-  // editor and the spells.
+  // In the level editor the cursor paints the cell (the editor checks the
+  // button, the tool and its dialogs). Casting an armed spell arrives with
+  // the spells.
+  if (game->ScreenState == ssEditor && &other == game->MouseIfAny()) game->Editor->PaintAt(*this);
   if (game->DialogOpen || game->HintShown) return;
   if (TabType >= ttTab && TabType <= ttFerro) {
     if (board->Selection) {

@@ -15,6 +15,9 @@ enum TTabType : uint8_t {
   ttRebarba1 = 6, ttRebarba8 = 13
 };
 
+// The story campaign's pack: the story, the map and the hiscores belong to it.
+inline constexpr char kStoryPackName[] = "Game Levels";
+
 constexpr int kBoardCols = 18;
 constexpr int kBoardRows = 12;
 constexpr uint8_t kNoPiece = 9;

@@ -67,14 +67,16 @@ void TBoard::NextLevelClick() {
 }
 
 void TBoard::AdvanceLevel() {
-  // A level changed in the editor first asks whether to save it; the level
-  // editor puts that question here.
+  // A level changed in the editor is never left unasked: the level editor
+  // asks whether to save it before it comes here.
   if (Modified) return;
   if (LevelNumber >= LevelCount) {
-    // The pack is finished. The story pack outside relaxed mode goes on to the
-    // ending, every other pack to the end credits; until those screens exist
-    // the game goes back to the main menu. This frees the board.
-    Game.QuitToMainMenu();
+    // The pack is finished: the story pack outside relaxed mode goes on to
+    // the ending, every other pack to the end credits. Both free this board.
+    if (PackName == kStoryPackName && !Game.RelaxedMode)
+      Game.ShowEnding();
+    else
+      Game.ShowEndCredits();
     return;
   }
   LevelNumber += 1;
@@ -84,15 +86,16 @@ void TBoard::AdvanceLevel() {
     return;
   }
   // In play the story map comes between two levels and starts the next one
-  // with the player's click; until the map exists the level starts at once.
-  if (Game.ScreenState == ssPlaying) Game.BeginLevelPlay();
+  // with the player's click.
+  if (Game.ScreenState == ssPlaying) Game.ShowMap();
 }
 
 void TBoard::TimeUp() {
   if (TimeOver) return;
   TimeOver = 1;
   TPlayer& player = Game.Player();
-  if (player.Lives <= 1) {
+  // A test play in the level editor stakes no lives: it never ends the game.
+  if (player.Lives <= 1 && Game.ScreenState != ssEditorTest) {
     // Frees the game objects, this board among them: nothing may follow.
     Game.GameOverStep();
     return;

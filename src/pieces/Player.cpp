@@ -75,11 +75,14 @@ void TPlayer::ApplyProgress(const TProgressRecord& progress) {
 
 void TPlayer::Retry(Tmain& game) {
   game.PlayGameSound("menu-select.ogg");
-  if (Lives <= 1) return;
-  // Lives won during the failed attempt came from score that the retry takes
-  // back: the attempt restarts from the lives it began with, less the one it
-  // costs (a life won on a last life pays for the retry itself).
-  Lives = std::max(1, std::min(Lives, LevelStartLives) - 1);
+  // The level editor's test play stakes no lives: its retries are free.
+  if (game.ScreenState != ssEditorTest) {
+    if (Lives <= 1) return;
+    // Lives won during the failed attempt came from score that the retry
+    // takes back: the attempt restarts from the lives it began with, less the
+    // one it costs (a life won on a last life pays for the retry itself).
+    Lives = std::max(1, std::min(Lives, LevelStartLives) - 1);
+  }
   Score = LevelStartScore;
   NextLifeScore = LevelStartNextLife;
   // The four spell buttons are removed here once the spells exist.
