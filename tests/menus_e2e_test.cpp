@@ -122,7 +122,9 @@ TEST_F(MenusE2E, FirstStartCreatesAPlayerAndAdventureStartsLevelOne) {
                                                           "210 dump story.json\n"
                                                           "340 click 400 300\n"
                                                           "350 dump map.json\n"
-                                                          "352 quit\n"));
+                                                          "600 click 400 300\n"
+                                                          "900 dump play.json\n"
+                                                          "902 quit\n"));
   ASSERT_EQ(game.Run("--seed 4 --script " + script), 0) << game.Errors;
   const std::string create = game.Read("create.json");
   EXPECT_EQ(Forms(create), "\"CreateNewPlayer\"");
@@ -140,11 +142,15 @@ TEST_F(MenusE2E, FirstStartCreatesAPlayerAndAdventureStartsLevelOne) {
   const std::string story = game.Read("story.json");
   EXPECT_EQ(Field(story, "screen_state"), 7);
   EXPECT_TRUE(Has(story, "\"menu_buttons\":[]"));
-  const std::string play = game.Read("map.json");
-  EXPECT_EQ(Field(play, "screen_state"), 8);
-  EXPECT_TRUE(Has(play, "\"pack\":\"Game Levels\""));
+  const std::string map = game.Read("map.json");
+  EXPECT_EQ(Field(map, "screen_state"), 8);
+  EXPECT_TRUE(Has(map, "\"pack\":\"Game Levels\""));
+  EXPECT_EQ(BoardField(map, "level"), 1);
+  EXPECT_TRUE(Has(map, "\"tutorial_flags\":[2,2,2,2,2,2,2]"));
+  // The map's click starts level 1.
+  const std::string play = game.Read("play.json");
+  EXPECT_EQ(Field(play, "screen_state"), 2);
   EXPECT_EQ(BoardField(play, "level"), 1);
-  EXPECT_TRUE(Has(play, "\"tutorial_flags\":[2,2,2,2,2,2,2]"));
   // A new game is saved as it starts, and the options name the player.
   EXPECT_EQ(ReadBytes(game.Home / "save" / "Ann Lee - Game Levels.sa2"), Progress(1, 0, 3));
   const std::vector<uint8_t> cfg = ReadBytes(game.Home / "arvanels.cfg");

@@ -264,6 +264,50 @@ TEST_F(StoryE2E, TheMenuCreditsRollNeverShowsTheStudiosLines) {
   EXPECT_TRUE(Has(back, "\"music:play:MainMenuMusic\""));
 }
 
+TEST_F(StoryE2E, ALevelBeyondTheMapsPointsStillStartsFromTheMap) {
+  // More levels than the map has points: the marker stands off the screen.
+  auto game = Folder("beyond", 30);
+  fs::create_directories(game->Home / "save");
+  auto progress = [](int level) {
+    std::string b;
+    for (int v : {level, 500, 3})
+      for (int i = 0; i < 4; ++i) b += static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
+    return b;
+  };
+  std::ofstream(game->Home / "save" / "Ann.sav", std::ios::binary) << progress(1);
+  std::ofstream(game->Home / "save" / "Ann - Game Levels.sa2", std::ios::binary) << progress(30);
+  std::string cfg(105, '\0');
+  cfg[0] = 3;
+  cfg.replace(1, 3, "Ann");
+  cfg[102] = 1;
+  cfg[104] = 1;
+  std::ofstream(game->Home / "arvanels.cfg", std::ios::binary) << cfg;
+  const std::string script = game->Script(
+      "s.txt", std::string("1 key Escape\n130 click ") + kAdventure + "\n140 click 367 239\n" +
+                   "150 dump map.json\n400 dump arrived.json\n410 click 400 300\n700 dump play.json\n702 quit\n");
+  ASSERT_EQ(game->Run("--seed 3 --script " + script), 0) << game->Errors;
+  const std::string map = game->Read("map.json");
+  EXPECT_EQ(Number(map, "screen_state"), 8);
+  EXPECT_EQ(Number(map, "level", "map"), 30);
+  EXPECT_EQ(Real(map, "marker_x", "map"), -15.0);
+  EXPECT_EQ(Real(map, "marker_y", "map"), -20.0);
+  EXPECT_EQ(Number(game->Read("arrived.json"), "arrived", "map"), 1);
+  const std::string play = game->Read("play.json");
+  EXPECT_EQ(Number(play, "screen_state"), 2);
+  EXPECT_EQ(Number(play, "level", "board"), 30);
+}
+
+TEST_F(StoryE2E, AMissingOrCutMapPointsFileEndsStartUpNamingIt) {
+  GameRunner game("map-points");
+  fs::remove(game.Home / "data" / "mappoints.map");
+  EXPECT_EQ(game.Run("--ticks 5"), 1);
+  EXPECT_NE(game.Errors.find("mappoints.map"), std::string::npos) << game.Errors;
+  std::ofstream(game.Home / "data" / "mappoints.map", std::ios::binary) << std::string(12, '\1');
+  EXPECT_EQ(game.Run("--ticks 5"), 1);
+  EXPECT_NE(game.Errors.find("mappoints.map"), std::string::npos) << game.Errors;
+  EXPECT_NE(game.Errors.find("cut short"), std::string::npos) << game.Errors;
+}
+
 TEST_F(StoryE2E, ADamagedHiscoreTableIsMadeAgainWithOneMessage) {
   GameRunner game("damaged-hiscores");
   fs::remove(game.Home / "data" / "hiscore.arv");
