@@ -7,6 +7,7 @@
 
 #include "engine/CPDb.h"
 #include "engine/CPDbWriter.h"
+#include "engine/GuiForm.h"
 #include "support/RenderFixtures.h"
 
 using namespace render_test;
@@ -46,6 +47,36 @@ struct FontRig {
   RenderRig Rig;
   TCanopyFont* Font = nullptr;
 };
+
+// A caption too wide for its strip keeps the longest start that fits with
+// "..." after it, found by halving: the same as cutting one character at a
+// time, for captions of every length.
+TEST(FitText, KeepsTheLongestStartThatFitsWithAnEllipsis) {
+  FontRig f;
+  TCanopyFonts* fonts = &f.Rig.Fonts;
+  TGuiFont font;
+  font.Index = 0;
+  auto oneByOne = [&](const std::string& text, int width) {
+    if (font.Extent(fonts, text).W <= width) return text;
+    std::string s = text;
+    while (!s.empty()) {
+      s.pop_back();
+      if (font.Extent(fonts, s + "...").W <= width) return s + "...";
+    }
+    return std::string("...");
+  };
+  std::string text;
+  for (int n = 0; n < 40; ++n) {
+    text += static_cast<char>('A' + n % 26);
+    for (int width : {0, 10, 27, 50, 99, 180, 400})
+      EXPECT_EQ(TGuiForm::FitText(font, fonts, text, width), oneByOne(text, width)) << n << " " << width;
+  }
+  const std::string huge(10000, 'W');
+  const std::string fitted = TGuiForm::FitText(font, fonts, huge, 300);
+  EXPECT_LE(font.Extent(fonts, fitted).W, 300);
+  EXPECT_EQ(fitted.substr(fitted.size() - 3), "...");
+  EXPECT_GT(font.Extent(fonts, fitted.substr(0, fitted.size() - 3) + "W...").W, 300);
+}
 
 }  // namespace
 

@@ -37,6 +37,7 @@ TGuiForm::TGuiForm() : TGuiControl(TGuiKind::Form) {
 }
 
 bool TGuiForm::ApplyProp(int32_t id, uint8_t type, std::string_view value) {
+  Fit_.Width = -1;  // a new font or caption: measure again
   if (id == fpCaption) {
     Caption = std::string(value);
     return true;
@@ -129,13 +130,29 @@ void TGuiForm::MouseStep(TGuiMouseEvent event, int button, TShiftState, int x, i
 
 std::string TGuiForm::FitText(const TGuiFont& font, TCanopyFonts* fonts, const std::string& text, int width) {
   if (font.Extent(fonts, text).W <= width) return text;
-  std::string s = text;
-  while (!s.empty()) {
-    s.pop_back();
-    std::string candidate = s + "...";
-    if (font.Extent(fonts, candidate).W <= width) return candidate;
+  // The longest start of the text that fits with "..." after it. A longer
+  // start is never narrower, so a binary search finds it in a few
+  // measurements, however long the text.
+  size_t low = 0, high = text.size();  // text[0..low) fits; text[0..high] does not
+  while (low < high) {
+    const size_t mid = (low + high + 1) / 2;
+    if (font.Extent(fonts, text.substr(0, mid) + "...").W <= width)
+      low = mid;
+    else
+      high = mid - 1;
   }
-  return "...";
+  return text.substr(0, low) + "...";
+}
+
+const std::string& TGuiForm::FittedCaption(const TGuiFont& font, int width) const {
+  // Measured again only when the caption, the room or the font changes.
+  if (Fit_.Width != width || !(Fit_.Font == font) || Fit_.Caption != Caption) {
+    Fit_.Caption = Caption;
+    Fit_.Width = width;
+    Fit_.Font = font;
+    Fit_.Text = FitText(font, Fonts(), Caption, width);
+  }
+  return Fit_.Text;
 }
 
 void TGuiForm::DrawSelf(const TRect& r) {
@@ -174,7 +191,7 @@ void TGuiForm::DrawSelf(const TRect& r) {
     textLeft = icon.Right + 4;
   }
   const TGuiFont& font = active ? FontActive : FontUnactive;
-  std::string text = FitText(font, Fonts(), Caption, strip.Right - 4 - textLeft);
+  const std::string& text = FittedCaption(font, strip.Right - 4 - textLeft);
   TSize ext = font.Extent(Fonts(), text);
   font.TextOut(Fonts(), text, static_cast<float>(textLeft),
                static_cast<float>(strip.Top + (capt - ext.H) / 2 + CaptAdjust), kBlendAlpha);

@@ -31,6 +31,9 @@ class TGuiForm : public TGuiControl {
 
   // The caption text shortened with "..." until it fits width pixels.
   static std::string FitText(const TGuiFont& font, TCanopyFonts* fonts, const std::string& text, int width);
+  // The caption as FitText cuts it for the room and the font, kept until one
+  // of them changes.
+  const std::string& FittedCaption(const TGuiFont& font, int width) const;
 
  protected:
   bool ApplyProp(int32_t id, uint8_t type, std::string_view value) override;
@@ -44,4 +47,10 @@ class TGuiForm : public TGuiControl {
  private:
   bool Dragging_ = false;
   int DragX_ = 0, DragY_ = 0;
+  struct TFit {
+    std::string Caption, Text;
+    int Width = -1;
+    TGuiFont Font;
+  };
+  mutable TFit Fit_;
 };
