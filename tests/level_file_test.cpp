@@ -2,6 +2,8 @@
 // atomic writing, and counting the levels of a pack.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -100,6 +102,18 @@ TEST_F(LevelFiles, ShortOrMissingFilesAreReportedNotRead) {
   auto empty = ReadLevelCells(Home + "/b.lvl", error);
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->empty());
+}
+
+TEST_F(LevelFiles, PipesFoldersAndHugeFilesAreRefusedWithoutWaiting) {
+  std::string error;
+  ASSERT_EQ(::mkfifo((Home + "/1.lvl").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadLevelCells(Home + "/1.lvl", error));  // a pipe would block for ever
+  EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+  fs::create_directories(Home + "/1.opt");
+  EXPECT_FALSE(ReadLevelOptions(Home + "/1.opt", error));
+  std::ofstream(Home + "/2.lvl", std::ios::binary).seekp((2 << 20) - 1).put('x');  // a sparse 2 MB file
+  EXPECT_FALSE(ReadLevelCells(Home + "/2.lvl", error));
+  EXPECT_NE(error.find("too large"), std::string::npos) << error;
 }
 
 TEST_F(LevelFiles, WritingReplacesThroughATemporaryFile) {

@@ -3,6 +3,8 @@
 // table, through the game binary run headless with input scripts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -306,6 +308,11 @@ TEST_F(StoryE2E, AMissingOrCutMapPointsFileEndsStartUpNamingIt) {
   EXPECT_EQ(game.Run("--ticks 5"), 1);
   EXPECT_NE(game.Errors.find("mappoints.map"), std::string::npos) << game.Errors;
   EXPECT_NE(game.Errors.find("cut short"), std::string::npos) << game.Errors;
+  // A pipe in its place is refused at once, not waited on.
+  fs::remove(game.Home / "data" / "mappoints.map");
+  ASSERT_EQ(::mkfifo((game.Home / "data" / "mappoints.map").c_str(), 0600), 0);
+  EXPECT_EQ(game.Run("--ticks 5"), 1);
+  EXPECT_NE(game.Errors.find("not a plain file"), std::string::npos) << game.Errors;
 }
 
 TEST_F(StoryE2E, ADamagedHiscoreTableIsMadeAgainWithOneMessage) {

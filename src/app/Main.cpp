@@ -187,29 +187,25 @@ void Tmain::DrawProgress() {
 
 bool Tmain::LoadMapPoints(std::string& error) {
   const std::string path = ProgramPath("data/mappoints.map");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "Cannot read the map points file " + path + ".";
+  // 8-byte records into points 1, 2, ...; records past the 110th are ignored
+  // rather than written beyond the table. Only a plain file of sensible size
+  // is read: a pipe would block the start for ever.
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!ReadSmallFile(path, 64 * 1024, bytes, why)) {
+    error = "Cannot read the map points file " + path + ": " + why;
     return false;
   }
-  // 8-byte records into points 1, 2, ...; records past the 110th are ignored
-  // rather than written beyond the table.
-  for (int k = 1; k <= 110; ++k) {
-    unsigned char rec[8];
-    if (!in.read(reinterpret_cast<char*>(rec), 8)) {
-      if (in.gcount() != 0) {
-        error = "The map points file " + path + " is cut short.";
-        return false;
-      }
-      break;
-    }
-    auto le = [&](int o) {
-      return static_cast<int32_t>(static_cast<uint32_t>(rec[o]) | (static_cast<uint32_t>(rec[o + 1]) << 8) |
-                                  (static_cast<uint32_t>(rec[o + 2]) << 16) |
-                                  (static_cast<uint32_t>(rec[o + 3]) << 24));
-    };
-    MapPoints[k] = {le(0), le(4)};
+  if (bytes.size() % 8 != 0) {
+    error = "The map points file " + path + " is cut short.";
+    return false;
   }
+  auto le = [&](size_t o) {
+    return static_cast<int32_t>(static_cast<uint32_t>(bytes[o]) | (static_cast<uint32_t>(bytes[o + 1]) << 8) |
+                                (static_cast<uint32_t>(bytes[o + 2]) << 16) |
+                                (static_cast<uint32_t>(bytes[o + 3]) << 24));
+  };
+  for (size_t k = 1; k <= 110 && 8 * k <= bytes.size(); ++k) MapPoints[k] = {le(8 * (k - 1)), le(8 * (k - 1) + 4)};
   return true;
 }
 

@@ -21,18 +21,13 @@ int32_t GetI32(const uint8_t* p) {
                               (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
 }
 
+// A level's files are small: the options one record, the cells a record for
+// each of the 216 cells (a file may repeat cells, but not without end).
+constexpr size_t kMaxLevelFileBytes = 1 << 20;
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "Cannot open the level file \"" + path + "\".";
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "Cannot read the level file \"" + path + "\".";
-    return false;
-  }
-  return true;
+  // Only a plain file is read: a pipe or a device would block or never end.
+  return ReadSmallFile(path, kMaxLevelFileBytes, bytes, error);
 }
 }  // namespace
 
