@@ -11,12 +11,7 @@ namespace {
 
 using game_test::GameRunner;
 
-long Number(const std::string& json, const std::string& key) {
-  const size_t player = json.find("\"player\":");
-  const std::string k = "\"" + key + "\":";
-  const size_t at = json.find(k, player == std::string::npos ? 0 : player);
-  return at == std::string::npos ? -999999 : std::stol(json.substr(at + k.size()));
-}
+long Number(const std::string& json, const std::string& key) { return game_test::DumpNumber(json, key, "player"); }
 
 // A level of one piece kind: every refill lines up again, so the board
 // cascades without end and the score races past the extra-life thresholds.

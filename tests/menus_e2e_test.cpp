@@ -52,19 +52,18 @@ class MenusE2E : public ::testing::Test {
   }
 };
 
-// A number after "key": in the one-line JSON dump.
-long Field(const std::string& json, const std::string& key, size_t from = 0) {
-  const std::string k = "\"" + key + "\":";
-  const size_t at = json.find(k, from);
-  if (at == std::string::npos) return -999999;
-  const std::string rest = json.substr(at + k.size());
-  return rest.empty() || (rest[0] != '-' && !isdigit(static_cast<unsigned char>(rest[0]))) ? -999999
-                                                                                           : std::stol(rest);
-}
+using game_test::ProgressBytes;
+using game_test::ReadBytes;
+using game_test::WriteBytes;
+using game_test::WriteConfig;
+using game_test::WriteKnownPlayer;
+
+// Numbers of the one-line JSON dump: anywhere, of the player, of the board.
+long Field(const std::string& json, const std::string& key) { return game_test::DumpNumber(json, key); }
 long PlayerField(const std::string& json, const std::string& key) {
-  return Field(json, key, json.find("\"player\":"));
+  return game_test::DumpNumber(json, key, "player");
 }
-long BoardField(const std::string& json, const std::string& key) { return Field(json, key, json.find("\"board\":")); }
+long BoardField(const std::string& json, const std::string& key) { return game_test::DumpNumber(json, key, "board"); }
 // The text of the "gui" array: the forms on screen.
 std::string Forms(const std::string& json) {
   const size_t at = json.find("\"gui\":[");
@@ -73,40 +72,9 @@ std::string Forms(const std::string& json) {
 }
 bool Has(const std::string& json, const std::string& text) { return json.find(text) != std::string::npos; }
 size_t Count(const std::string& json, const std::string& text) {
-  size_t n = 0;
-  for (size_t at = json.find(text); at != std::string::npos; at = json.find(text, at + 1)) ++n;
-  return n;
+  return static_cast<size_t>(game_test::Occurrences(json, text));
 }
-
-void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-std::vector<uint8_t> Progress(int level, int score, int lives) {
-  std::vector<uint8_t> b;
-  for (int v : {level, score, lives})
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
-  return b;
-}
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-  const std::string s = game_test::ReadFile(path);
-  return std::vector<uint8_t>(s.begin(), s.end());
-}
-// An options file naming the player, windowed, music and sound on.
-void WriteConfig(const fs::path& home, const std::string& player) {
-  std::vector<uint8_t> b(105, 0);
-  b[0] = static_cast<uint8_t>(player.size());
-  for (size_t i = 0; i < player.size(); ++i) b[1 + i] = static_cast<uint8_t>(player[i]);
-  b[102] = 1;
-  b[104] = 1;
-  WriteBytes(home / "arvanels.cfg", b);
-}
-// A known player with a saved game of the story pack.
-void WriteKnownPlayer(const fs::path& home, const std::string& name, int level, int score, int lives) {
-  WriteBytes(home / "save" / (name + ".sav"), Progress(1, 0, 3));
-  WriteBytes(home / "save" / (name + " - Game Levels.sa2"), Progress(level, score, lives));
-}
+std::vector<uint8_t> Progress(int level, int score, int lives) { return ProgressBytes(level, score, lives); }
 
 // A script that skips the logo at tick 1, so the menu opens at once; clicks
 // on the menu count from tick 122 on.

@@ -17,11 +17,7 @@ namespace {
 using game_test::GameRunner;
 
 long Number(const std::string& json, const std::string& key, const std::string& from = "") {
-  const size_t start = from.empty() ? 0 : json.find("\"" + from + "\":");
-  if (start == std::string::npos) return -999999;
-  const std::string k = "\"" + key + "\":";
-  const size_t at = json.find(k, start);
-  return at == std::string::npos ? -999999 : std::stol(json.substr(at + k.size()));
+  return game_test::DumpNumber(json, key, from);
 }
 double Real(const std::string& json, const std::string& key, const std::string& from) {
   const size_t start = json.find("\"" + from + "\":");
@@ -269,21 +265,8 @@ TEST_F(StoryE2E, TheMenuCreditsRollNeverShowsTheStudiosLines) {
 TEST_F(StoryE2E, ALevelBeyondTheMapsPointsStillStartsFromTheMap) {
   // More levels than the map has points: the marker stands off the screen.
   auto game = Folder("beyond", 30);
-  fs::create_directories(game->Home / "save");
-  auto progress = [](int level) {
-    std::string b;
-    for (int v : {level, 500, 3})
-      for (int i = 0; i < 4; ++i) b += static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
-    return b;
-  };
-  std::ofstream(game->Home / "save" / "Ann.sav", std::ios::binary) << progress(1);
-  std::ofstream(game->Home / "save" / "Ann - Game Levels.sa2", std::ios::binary) << progress(30);
-  std::string cfg(105, '\0');
-  cfg[0] = 3;
-  cfg.replace(1, 3, "Ann");
-  cfg[102] = 1;
-  cfg[104] = 1;
-  std::ofstream(game->Home / "arvanels.cfg", std::ios::binary) << cfg;
+  game_test::WriteKnownPlayer(game->Home, "Ann", 30, 500, 3);
+  game_test::WriteConfig(game->Home, "Ann");
   const std::string script = game->Script(
       "s.txt", std::string("1 key Escape\n130 click ") + kAdventure + "\n140 click 367 239\n" +
                    "150 dump map.json\n400 dump arrived.json\n410 click 400 300\n700 dump play.json\n702 quit\n");

@@ -15,6 +15,7 @@
 #include "board/LevelEditor.h"
 #include "engine/ArchiveKey.h"
 #include "engine/ImageFile.h"
+#include "engine/LittleEndian.h"
 #include "engine/SafeFile.h"
 #include "platform/Audio.h"
 #include "engine/Sprite.h"
@@ -200,12 +201,8 @@ bool Tmain::LoadMapPoints(std::string& error) {
     error = "The map points file " + path + " is cut short.";
     return false;
   }
-  auto le = [&](size_t o) {
-    return static_cast<int32_t>(static_cast<uint32_t>(bytes[o]) | (static_cast<uint32_t>(bytes[o + 1]) << 8) |
-                                (static_cast<uint32_t>(bytes[o + 2]) << 16) |
-                                (static_cast<uint32_t>(bytes[o + 3]) << 24));
-  };
-  for (size_t k = 1; k <= 110 && 8 * k <= bytes.size(); ++k) MapPoints[k] = {le(8 * (k - 1)), le(8 * (k - 1) + 4)};
+  for (size_t k = 1; k <= 110 && 8 * k <= bytes.size(); ++k)
+    MapPoints[k] = {GetI32(&bytes[8 * (k - 1)]), GetI32(&bytes[8 * (k - 1) + 4])};
   return true;
 }
 

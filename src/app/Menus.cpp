@@ -1,7 +1,6 @@
 #include "app/Menus.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 
 #include "app/Main.h"
@@ -128,10 +127,8 @@ void TMenus::OpenOptions() {
   TGuiBase& gui = Game.GuiBase1;
   Game.PlayGameSound("menu-select.ogg");
   Game.DialogOpen = true;
-  ShowForm(gui, TControlName::GameOptions, true);
-  const int w = FormWidth(gui, TControlName::GameOptions), h = FormHeight(gui, TControlName::GameOptions);
-  PlaceForm(gui, TControlName::GameOptions, static_cast<int>(std::ceil(400 - w / 2.0)) + 100,
-            static_cast<int>(std::ceil(300 - h / 2.0)));
+  // A little right of the middle, clear of the menu's sign.
+  CentreForm(gui, TControlName::GameOptions, 100);
   // The boxes show the options first; only then do they get their handlers,
   // so showing them toggles nothing.
   const TPlayer& player = Game.Player();
@@ -309,12 +306,9 @@ void TMenus::NewGameChosen() {
 void TMenus::OpenQuitMenu() {
   TGuiBase& gui = Game.GuiBase1;
   Game.PlayGameSound("mouse-over-menu.ogg");
-  ShowForm(gui, TControlName::QuitMenu, true);
   if (TGuiButton* restart = FindButton(gui, TControlName::QuitRestartLevel))
     restart->SetEnabled(Game.Player().Lives > 1);
-  const int w = FormWidth(gui, TControlName::QuitMenu), h = FormHeight(gui, TControlName::QuitMenu);
-  PlaceForm(gui, TControlName::QuitMenu, static_cast<int>(std::ceil(400 - w / 2.0)),
-            static_cast<int>(std::ceil(300 - h / 2.0)));
+  CentreForm(gui, TControlName::QuitMenu);
   Game.DialogOpen = true;
 }
 

@@ -37,6 +37,11 @@ void CentreForm(TGuiBase& gui, TControlName form, TControlName sizeOf) {
 
 void CentreForm(TGuiBase& gui, TControlName form) { CentreForm(gui, form, form); }
 
+void CentreForm(TGuiBase& gui, TControlName form, int shiftRight) {
+  PlaceForm(gui, form, 400 - FormWidth(gui, form) / 2 + shiftRight, 300 - FormHeight(gui, form) / 2);
+  ShowForm(gui, form, true);
+}
+
 void SetLabelText(TGuiBase& gui, TControlName label, const std::string& text) {
   if (TGuiLabel* l = FindLabel(gui, label)) {
     // Setting the same text again would restart a typed-out label.

@@ -24,6 +24,8 @@ int FormHeight(TGuiBase& gui, TControlName form);
 // another form is named).
 void CentreForm(TGuiBase& gui, TControlName form, TControlName sizeOf);
 void CentreForm(TGuiBase& gui, TControlName form);
+// Shows a form centred on (400 + shiftRight, 300) by its own size.
+void CentreForm(TGuiBase& gui, TControlName form, int shiftRight);
 
 void SetLabelText(TGuiBase& gui, TControlName label, const std::string& text);
 std::string LabelText(TGuiBase& gui, TControlName label);

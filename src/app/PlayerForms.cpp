@@ -1,6 +1,5 @@
 #include "app/PlayerForms.h"
 
-#include <cmath>
 #include <filesystem>
 
 #include "app/Main.h"
@@ -26,19 +25,12 @@ void TPlayerForms::Bind() {
   bind(TControlName::removeNo, &TPlayerForms::RemoveNo);
 }
 
-void TPlayerForms::ShowCentred(TControlName name) {
-  TGuiBase& gui = Game.GuiBase1;
-  const int w = FormWidth(gui, name), h = FormHeight(gui, name);
-  PlaceForm(gui, name, static_cast<int>(std::ceil(400 - w / 2.0)) + 100, static_cast<int>(std::ceil(300 - h / 2.0)));
-  ShowForm(gui, name, true);
-}
-
 void TPlayerForms::OpenCreatePlayer() {
   TGuiBase& gui = Game.GuiBase1;
   Game.PlayGameSound("menu-select.ogg");
   Game.DialogOpen = true;
   ShowForm(gui, TControlName::SelectPlayer, false);
-  ShowCentred(TControlName::CreateNewPlayer);
+  CentreForm(gui, TControlName::CreateNewPlayer, 100);
   if (TGuiEdit* edit = FindEdit(gui, TControlName::newPlayerName)) {
     edit->SetText("");
     edit->SetFocus(true);
@@ -74,7 +66,7 @@ void TPlayerForms::CreateCancel() {
 void TPlayerForms::OpenSelectPlayer() {
   TGuiBase& gui = Game.GuiBase1;
   Game.PlayGameSound("menu-select.ogg");
-  ShowCentred(TControlName::SelectPlayer);
+  CentreForm(gui, TControlName::SelectPlayer, 100);
   Game.DialogOpen = true;
   TGuiListBox* list = FindListBox(gui, TControlName::ListBoxPlayers);
   if (!list) return;
@@ -106,7 +98,7 @@ void TPlayerForms::AskRemove() {
   if (!list || list->ItemIndex() < 0) return;
   Game.DialogOpen = true;
   ShowForm(gui, TControlName::SelectPlayer, false);
-  ShowCentred(TControlName::formRemoveConfirmation);
+  CentreForm(gui, TControlName::formRemoveConfirmation, 100);
   if (TGuiEdit* edit = FindEdit(gui, TControlName::removePlayerName)) edit->SetText(list->SelectedText());
 }
 

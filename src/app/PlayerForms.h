@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "app/ControlNames.h"
-
 class Tmain;
 
 class TPlayerForms {
@@ -34,8 +32,5 @@ class TPlayerForms {
   void RemoveNo();
 
  private:
-  // Shows a form centred a little right of the screen's middle, over the
-  // menu's picture.
-  void ShowCentred(TControlName form);
   Tmain& Game;
 };

@@ -1,5 +1,7 @@
 #include "board/LevelFile.h"
 
+#include "engine/LittleEndian.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,18 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-void PutI32(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  p[0] = static_cast<uint8_t>(u);
-  p[1] = static_cast<uint8_t>(u >> 8);
-  p[2] = static_cast<uint8_t>(u >> 16);
-  p[3] = static_cast<uint8_t>(u >> 24);
-}
-int32_t GetI32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
-}
-
 // A level's files are small: the options one record, the cells a record for
 // each of the 216 cells (a file may repeat cells, but not without end).
 constexpr size_t kMaxLevelFileBytes = 1 << 20;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/LittleEndian.h"
 #include "engine/SafeFile.h"
 
 std::vector<uint8_t> THiscoreTable::Encode() const {
@@ -14,8 +15,7 @@ std::vector<uint8_t> THiscoreTable::Encode() const {
     const size_t n = std::min(e.Name.size(), kMaxHiscoreName);
     r[0] = static_cast<uint8_t>(n);
     std::memcpy(r + 1, e.Name.data(), n);
-    const auto u = static_cast<uint32_t>(e.Score);
-    for (int b = 0; b < 4; ++b) r[44 + b] = static_cast<uint8_t>(u >> (8 * b));
+    PutI32(r + 44, e.Score);
   }
   return out;
 }
@@ -28,9 +28,7 @@ std::optional<THiscoreTable> THiscoreTable::Decode(const uint8_t* data, size_t s
     if (r[0] > kMaxHiscoreName) return std::nullopt;
     THiscoreEntry& e = t.Entries[static_cast<size_t>(i)];
     e.Name.assign(reinterpret_cast<const char*>(r + 1), r[0]);
-    uint32_t u = 0;
-    for (int b = 0; b < 4; ++b) u |= static_cast<uint32_t>(r[44 + b]) << (8 * b);
-    e.Score = static_cast<int32_t>(u);
+    e.Score = GetI32(r + 44);
   }
   return t;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/LittleEndian.h"
 #include "engine/SafeFile.h"
 #include "engine/TextCompare.h"
 #include "platform/Platform.h"
@@ -12,16 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr int32_t kMaxStored = 1000000;
-
-void PutI32(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-int32_t GetI32(const uint8_t* p) {
-  uint32_t u = 0;
-  for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return static_cast<int32_t>(u);
-}
 
 // The files of the save folder are tiny; anything large is not ours.
 constexpr size_t kMaxSaveFileBytes = 64 * 1024;

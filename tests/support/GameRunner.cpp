@@ -130,4 +130,36 @@ TBotGrid DumpGrid(const std::string& dump) {
 
 std::string CellCentre(int col, int row) { return std::to_string(40 * col + 20) + " " + std::to_string(40 * row + 10); }
 
+std::vector<uint8_t> ProgressBytes(int level, int score, int lives) {
+  std::vector<uint8_t> b;
+  for (int v : {level, score, lives})
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+  return b;
+}
+
+void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+  const std::string s = ReadFile(path);
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+void WriteConfig(const fs::path& home, const std::string& player) {
+  std::vector<uint8_t> b(105, 0);
+  b[0] = static_cast<uint8_t>(player.size());
+  for (size_t i = 0; i < player.size(); ++i) b[1 + i] = static_cast<uint8_t>(player[i]);
+  b[102] = 1;
+  b[104] = 1;
+  WriteBytes(home / "arvanels.cfg", b);
+}
+
+void WriteKnownPlayer(const fs::path& home, const std::string& name, int level, int score, int lives) {
+  WriteBytes(home / "save" / (name + ".sav"), ProgressBytes(1, 0, 3));
+  WriteBytes(home / "save" / (name + " - Game Levels.sa2"), ProgressBytes(level, score, lives));
+}
+
 }  // namespace game_test

@@ -3,6 +3,7 @@
 // packs or saves without touching the build.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -54,5 +55,14 @@ int DumpPiece(const std::string& dump, int col, int row);
 TBotGrid DumpGrid(const std::string& dump);
 // The centre of a cell, "X Y" for an input script.
 std::string CellCentre(int col, int row);
+
+// The player's files, as the game writes them: a progress record, an options
+// file naming the player (windowed, music and sound on), and a known player
+// (the marker) with a saved game of the story pack.
+std::vector<uint8_t> ProgressBytes(int level, int score, int lives);
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
+void WriteConfig(const std::filesystem::path& home, const std::string& player);
+void WriteKnownPlayer(const std::filesystem::path& home, const std::string& name, int level, int score, int lives);
 
 }  // namespace game_test

@@ -220,13 +220,7 @@ std::vector<THiscoreEntry> LoadHiscores(const std::string& contentDir) {
 }
 
 std::vector<uint8_t> HiscoreBytes(const std::vector<THiscoreEntry>& entries) {
-  std::vector<uint8_t> out;
-  for (const THiscoreEntry& e : entries) {
-    size_t n = std::min<size_t>(e.Name.size(), 40);
-    out.push_back(static_cast<uint8_t>(n));
-    for (size_t i = 0; i < 40; ++i) out.push_back(i < n ? static_cast<uint8_t>(e.Name[i]) : 0);
-    for (int i = 0; i < 3; ++i) out.push_back(0);
-    PutI32(out, e.Score);
-  }
-  return out;
+  THiscoreTable table;
+  for (size_t i = 0; i < entries.size() && i < table.Entries.size(); ++i) table.Entries[i] = entries[i];
+  return table.Encode();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Paint.h"
+#include "pieces/Hiscores.h"
 
 struct TStoryMap {
   // The trail's control points, from the grove to the dark castle; the map
@@ -36,15 +37,10 @@ std::vector<TPt> TrailPolyline(const std::vector<TPt>& controls);
 // Eight-byte records of the points, X then Y, signed 32-bit little-endian.
 std::vector<uint8_t> MapPointsBytes(const TStoryMap& map);
 
-struct THiscoreEntry {
-  std::string Name;  // 8-bit Windows-1252
-  int32_t Score = 0;
-};
-
 // Reads content/hiscores/hiscore.txt: exactly ten entries, scores descending.
 std::vector<THiscoreEntry> LoadHiscores(const std::string& contentDir);
 std::vector<THiscoreEntry> ParseHiscores(const std::string& text, const std::string& name);
-// Ten 48-byte records: length byte, 40 name bytes, 3 padding bytes, score.
+// The table in the game's own format (names in 8-bit Windows-1252).
 std::vector<uint8_t> HiscoreBytes(const std::vector<THiscoreEntry>& entries);
 
 // UTF-8 to the Windows-1252 code page; false when a character has no place in it.
