@@ -314,6 +314,23 @@ TEST_F(ArchiveFiles, OverwriteModeReplacesTheFileWithAnEmptyArchive) {
   EXPECT_EQ((std::vector<uint8_t>{'C', 'P', 'D', 'b', 0, 0, 0, 0, 12, 0, 0, 0}), Slurp(Path("x.cpdb")));
 }
 
+TEST_F(ArchiveFiles, SavingNeverFollowsAFileLeftAtTheTemporaryName) {
+  // A link planted where a fixed temporary name would be must not be
+  // written through: the file it points at stays as it was.
+  Spit(Path("outside"), Bytes("keep"));
+  fs::create_symlink(Path("outside"), Path("x.cpdb.tmp"));
+  TCPDbWriter writer;
+  writer.Add("a", 1, Bytes("data"), false);
+  ASSERT_TRUE(writer.Save(Path("x.cpdb")));
+  EXPECT_EQ(Bytes("keep"), Slurp(Path("outside")));
+  TCPDb archive;
+  archive.SetFileName(Path("x.cpdb"));
+  EXPECT_EQ(1, archive.RecordCount());
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(Path(""))) files += entry.path().filename().string().starts_with("x.cpdb");
+  EXPECT_EQ(files, 2) << "the archive and the planted link, nothing more";
+}
+
 TEST_F(ArchiveFiles, UpdateModeCreatesAMissingFileAndReadsAnExistingOne) {
   TCPDb archive;
   archive.SetFileName(Path("new.cpdb"));

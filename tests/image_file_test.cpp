@@ -125,7 +125,11 @@ TEST(ImageFiles, SaveWritesTheFile) {
   ASSERT_TRUE(Decode(path, bytes, out));
   EXPECT_EQ(out.Pixels, in.Pixels);
   std::string error;
-  EXPECT_FALSE(SaveImageFile((dir / "missing" / "x.png").string(), in, &error));
+  // A missing folder is made; a file standing where the folder should be is
+  // an error, and nothing is left behind.
+  EXPECT_TRUE(SaveImageFile((dir / "shots" / "x.png").string(), in, &error)) << error;
+  std::ofstream(dir / "blocker") << "x";
+  EXPECT_FALSE(SaveImageFile((dir / "blocker" / "x.png").string(), in, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(SaveImageFile(path, TBitmap32{}, &error));  // nothing to write
   std::filesystem::remove_all(dir);

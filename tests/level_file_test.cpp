@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "board/LevelFile.h"
 
@@ -139,3 +140,53 @@ TEST_F(LevelFiles, PackCountStopsAtTheFirstGap) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void Spit(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+// Hidden files of a folder: temporary files and commit records.
+int HiddenFiles(const fs::path& folder) {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator(folder)) n += e.path().filename().string()[0] == '.';
+  return n;
+}
+
+}  // namespace
+
+TEST_F(LevelFiles, ALevelsTwoFilesChangeTogetherEvenWhenTheWriteIsCutOff) {
+  std::string error;
+  TLevelOptions options;
+  options.LevelTime = 77;
+  ASSERT_TRUE(WriteLevel(Home, "P", 1, options, {TCellRecord{}}, error)) << error;
+  const fs::path folder = PackFolder(Home, "P");
+  EXPECT_EQ(fs::file_size(LevelCellsPath(Home, "P", 1)), kCellRecordSize);
+  EXPECT_EQ(ReadLevelOptions(LevelOptionsPath(Home, "P", 1), error)->LevelTime, 77);
+  EXPECT_EQ(HiddenFiles(folder), 0);
+
+  // Cut off after both new files and their record reached the disk, before
+  // the renames: the next opening finishes the write.
+  Spit(folder / ".1.opt.AAAAAA", "new options");
+  Spit(folder / ".1.lvl.BBBBBB", "new cells");
+  Spit(folder / ".1.opt.group", ".1.opt.AAAAAA\t1.opt\n.1.lvl.BBBBBB\t1.lvl\n");
+  RecoverFileGroups(folder.string());
+  EXPECT_EQ(Slurp(LevelOptionsPath(Home, "P", 1)), "new options");
+  EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), "new cells");
+  EXPECT_EQ(HiddenFiles(folder), 0);
+
+  // Cut off before the record: the old pair stays whole and the halves go.
+  Spit(folder / ".1.opt.CCCCCC", "newer options");
+  RecoverFileGroups(folder.string());
+  EXPECT_EQ(Slurp(LevelOptionsPath(Home, "P", 1)), "new options");
+  EXPECT_EQ(HiddenFiles(folder), 0);
+
+  // A record never moves anything out of its folder.
+  Spit(Home + "/outside", "safe");
+  Spit(folder / ".x.group", ".1.opt.DDDDDD\t../outside\n");
+  Spit(folder / ".1.opt.DDDDDD", "evil");
+  RecoverFileGroups(folder.string());
+  EXPECT_EQ(Slurp(Home + "/outside"), "safe");
+}

@@ -235,7 +235,7 @@ TEST_F(LevelFlow, ForceFieldPulsesOnceAfterItsPeriodThenIdlesAgain) {
   B().HitCell(1, 1);
   EXPECT_EQ(Tab(1, 1).TabType, ttForceField);
   EXPECT_NE(Tab(1, 1).ForceField, field);
-  EXPECT_EQ(Game->Explosions().Explosions.back().Type, 11);
+  EXPECT_EQ(Game->Explosions().LastType, 11);
   EXPECT_EQ(Count("play:force-field-off.ogg"), 1);
 }
 

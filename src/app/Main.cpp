@@ -52,6 +52,9 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Images.SetPublisher(&Canopy);
   ImagesParticles.MipMappping = false;
   ImagesParticles.SetPublisher(&Canopy);
+  Particles.Images = &ImagesParticles;
+  Particles.Canvas = &Canvas;
+  Particles.Random01 = [this] { return EffectRandom.NextDouble(); };
   Fonts.Canvas = &Canvas;
   Fonts.OnCPDbLoad = [this](TCanopyFonts&, const std::string&, int, bool&, std::string&) { FontsCPDbLoad(); };
   Fonts.SetPublisher(&Canopy);
@@ -245,6 +248,7 @@ bool Tmain::FormCreate() {
     Random.Seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
                                       std::chrono::system_clock::now().time_since_epoch().count()));
   }
+  EffectRandom.Seed(Random.State() ^ 0x9E3779B9u);
   // 13.
   AdvanceProgress();
   // 14. The sound manager, its music and samples. Headless runs never open an
@@ -382,6 +386,7 @@ void Tmain::FormDestroy() {
   FreeBackground();
   FreeSpriteEngine();
   FreeExplosions();
+  Particles.Clear();
   if (Canopy.Initialized()) Canopy.Finalize();
 }
 

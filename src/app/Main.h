@@ -16,6 +16,7 @@
 #include "app/ScreenState.h"
 #include "app/SoundManager.h"
 #include "engine/CPDb.h"
+#include "engine/CanopyParticles.h"
 #include "engine/Canvas.h"
 #include "engine/Device.h"
 #include "engine/Fonts.h"
@@ -25,6 +26,7 @@
 #include "engine/Screener.h"
 #include "engine/Timer.h"
 #include "pieces/Effects.h"
+#include "pieces/Magic.h"
 #include "pieces/Player.h"
 #include "platform/Platform.h"
 
@@ -165,6 +167,8 @@ class Tmain {
   void FreePlayer();
   TParticleExplosions& Explosions();
   void FreeExplosions();
+  // The in-game bar, the spell buttons and the spells (pieces/Magic.h).
+  TMagic& Magic();
 
   // Sounds and music asked for by play, handed to Sound once it has started.
   // OnGameAudio, when set, hears each request as "play:swapback.ogg",
@@ -220,6 +224,8 @@ class Tmain {
   TCanopyTimer Timer;
   TCanopyImages Images;
   TCanopyImages ImagesParticles;
+  // The break particles of boxes: splinters and chips.
+  TCanopyParticles Particles;
   TCanopyFonts Fonts;
   TGuiBase GuiBase1;
   TCanopyKeyboard aKeyboard;
@@ -228,6 +234,9 @@ class Tmain {
   TCPDb CPDb2;
   TCanopyScreener CanopyScreener1;
   TRandom Random;
+  // The random numbers of the particle effects: kept apart from the game's so
+  // that what play draws never depends on how many particles flew.
+  TRandom EffectRandom;
   SoundManager Sound;
   // The menus and the player forms (Menus.h, PlayerForms.h), the story
   // screens (StoryScreens.h), the credits (Credits.h) and the hiscore table
@@ -289,6 +298,7 @@ class Tmain {
   TMouse* Mouse_ = nullptr;
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<TParticleExplosions> Explosions_;
+  std::unique_ptr<TMagic> Magic_;
   std::unique_ptr<TSpriteEngine> SpriteEngine_;
   std::unique_ptr<TBackground> Background_;
   std::unique_ptr<TInputScript> Script_;

@@ -65,11 +65,16 @@ TPlayer& Tmain::Player() {
 void Tmain::FreePlayer() { Player_.reset(); }
 
 TParticleExplosions& Tmain::Explosions() {
-  if (!Explosions_) Explosions_ = std::make_unique<TParticleExplosions>();
+  if (!Explosions_) Explosions_ = std::make_unique<TParticleExplosions>(*this);
   return *Explosions_;
 }
 
 void Tmain::FreeExplosions() { Explosions_.reset(); }
+
+TMagic& Tmain::Magic() {
+  if (!Magic_) Magic_ = std::make_unique<TMagic>(*this);
+  return *Magic_;
+}
 
 void Tmain::PlayGameSound(const std::string& file) {
   if (OnGameAudio) OnGameAudio("play:" + file);
@@ -105,6 +110,7 @@ void Tmain::LoadLevelBackground(const std::string& picture) {
 void Tmain::BeginLevelPlay() {
   BindPlayControls();
   Mouse();
+  Magic().Bar();
   ScreenState = ssPlaying;
   PlayGameMusic(CurrentMusic, true);
   ScreenTicks = 0;
@@ -131,7 +137,9 @@ void Tmain::FreeGameObjects() {
     }
   }
   FreeBoard();
-  // The in-game bar is freed here once it exists.
+  Magic().FreeBar();
+  // An armed spell goes with the board: its trail leaves the cursor.
+  if (Mouse_) Mouse_->MagicTrail.reset();
   SpriteEngine().CollectDead();
   aMouse.ClearOnUpdate = true;
 }

@@ -65,7 +65,8 @@ void Tmain::TimerProcess() {
   // A menu button pressed during the collision pass acts now, with the
   // sprites at rest: its action may clear the menu.
   Menus->RunPendingClick();
-  // 8. The particle manager: with the particles.
+  // 8. The break particles move on also while the game is paused.
+  Particles.Update();
   // 9.
   if (!DialogOpen) Explosions().Update();
   // 10.
@@ -245,7 +246,7 @@ void Tmain::DrawPlay() {
   SpriteEngine().DrawAll();
   if (marker) marker->Visible = markerShown;
   if (!DialogOpen) {
-    // The particle manager draws here once it exists.
+    Particles.Render();
     Explosions().DrawAll();
   }
   // e-g: the board's news.

@@ -1,12 +1,16 @@
 // The state dump of the input script: the game's state as JSON.
-#include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/HiscoreScreen.h"
 #include "app/HistorySprites.h"
 #include "app/JsonWriter.h"
 #include "app/Main.h"
 #include "board/Board.h"
+#include "engine/SafeFile.h"
 #include "engine/SpriteEngine.h"
+#include "engine/XParticleSystem.h"
+#include "pieces/Mouse.h"
 
 std::string Tmain::DumpState() {
   TJsonWriter j;
@@ -33,10 +37,10 @@ std::string Tmain::DumpState() {
 }
 
 bool Tmain::WriteDump(const std::string& path) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out << DumpState();
-  return static_cast<bool>(out);
+  // Through a temporary file: a full disk leaves no cut-off dump behind.
+  const std::string text = DumpState();
+  std::string error;
+  return WriteFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()), error);
 }
 
 // The story map, the story, the credits and the hiscore table, as the tests
@@ -86,4 +90,30 @@ void Tmain::DumpScreens(TJsonWriter& j) {
   j.Value("new_rank", HasPlayer() ? Player().HiscoreRank : -1);
   j.EndObject();
   j.Value("explosions_added", Explosions_ ? Explosions_->Added : 0);
+  // Live particle systems (bursts, flights and the cursor's trail) and their
+  // particles, with the break particles of boxes.
+  int systems = 0, live = 0;
+  if (Explosions_) {
+    systems += Explosions_->Count();
+    live += Explosions_->LiveParticles();
+  }
+  if (HasSpriteEngine()) {
+    for (const TSprite* s : SpriteEngine().SpriteList) {
+      const auto* flight = dynamic_cast<const TMoveFromToEffect*>(s);
+      if (flight && !flight->Killed && flight->Emitter) {
+        ++systems;
+        live += flight->Emitter->LiveCount();
+      }
+    }
+  }
+  if (Mouse_ && Mouse_->MagicTrail) {
+    ++systems;
+    live += Mouse_->MagicTrail->LiveCount();
+  }
+  j.BeginObject("particles");
+  j.Value("systems", systems);
+  j.Value("live", live);
+  j.Value("break_particles", Particles.Count());
+  j.EndObject();
+  Magic().Dump(j);
 }

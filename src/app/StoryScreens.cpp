@@ -100,7 +100,7 @@ void TStoryScreens::MapClick() {
     return;
   }
   Game.LevelStartRequested = true;
-  // The in-game bar is created here once it exists.
+  Game.Magic().Bar();
 }
 
 void TStoryScreens::ShowGameOver() {

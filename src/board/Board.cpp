@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "board/BoardTab.h"
 #include "board/LevelOptionsForm.h"
+#include "engine/SafeFile.h"
 #include "engine/SpriteEngine.h"
 #include "pieces/GameSprite.h"
 #include "pieces/Mouse.h"
@@ -100,6 +101,9 @@ bool TBoard::OpenPack(const std::string& name) {
   PackName = name;
   LevelCount = 0;
   const std::string home = Game.Options.Home;
+  // A level saved when the game died half-way is finished or rolled back
+  // before anything of the pack is read.
+  RecoverFileGroups(PackFolder(home, name));
   std::error_code ec;
   if (!std::filesystem::exists(LevelCellsPath(home, name, 1), ec)) {
     // A new pack starts with one filled level.
@@ -245,8 +249,7 @@ bool TBoard::SaveLevel() {
   }
   const std::string home = Game.Options.Home;
   std::string error;
-  if (!WriteLevelOptions(LevelOptionsPath(home, PackName, LevelNumber), o, error) ||
-      !WriteLevelCells(LevelCellsPath(home, PackName, LevelNumber), cells, error)) {
+  if (!WriteLevel(home, PackName, LevelNumber, o, cells, error)) {
     LastError = error;
     return false;
   }

@@ -235,10 +235,15 @@ void TBoardTab::OnCollision(TSprite& other) {
   TBoard* board = Board();
   if (!game || !board) return;
   // In the level editor the cursor paints the cell (the editor checks the
-  // button, the tool and its dialogs). Casting an armed spell arrives with
-  // the spells.
+  // button, the tool and its dialogs). In play a press on a piece casts the
+  // armed spell, unless it is the press that armed it.
   if (game->ScreenState == ssEditor && &other == game->MouseIfAny()) game->Editor->PaintAt(*this);
   if (game->DialogOpen || game->HintShown) return;
+  TMouse* mouse = game->MouseIfAny();
+  if (mouse && &other == mouse && IsPlayState(game->ScreenState) && board->ArmedSpell >= 1 &&
+      board->ArmedSpell <= 4 && Piece && game->aMouse.Pressed(0) && !mouse->ArmingPress && !board->Completed &&
+      !board->TimeOver && !board->NoMoves)
+    game->Magic().CastSpell(Piece->Row, Piece->Col, board->ArmedSpell);
   if (TabType >= ttTab && TabType <= ttFerro) {
     if (board->Selection) {
       board->Selection->SetX(X);

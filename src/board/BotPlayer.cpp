@@ -6,6 +6,7 @@
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "pieces/GameSprite.h"
+#include "pieces/Magic.h"
 #include "pieces/Mouse.h"
 
 TBotPlayer::TBotPlayer(Tmain& game, uint32_t seed, const TBotSettings& settings)
@@ -37,6 +38,73 @@ void TBotPlayer::QueuePress(TCell cell, THandCheck check) {
   Hand_.push_back({HandFrames(), e, check});
   e.Type = plat::EventType::MouseUp;
   Hand_.push_back({HandFrames(), e, hcNone});
+}
+
+void TBotPlayer::QueuePressAt(int x, int y) {
+  plat::Event e;
+  e.Type = plat::EventType::MouseMove;
+  e.X = x;
+  e.Y = y;
+  Hand_.push_back({HandFrames(), e, hcNone});
+  e.Button = 0;
+  e.Type = plat::EventType::MouseDown;
+  Hand_.push_back({HandFrames(), e, hcNone});
+  e.Type = plat::EventType::MouseUp;
+  Hand_.push_back({HandFrames(), e, hcNone});
+}
+
+namespace {
+// What a spell centred on (col, row) is worth: boxes and fields it wears
+// down count most, a piece it merely breaks a little (the fall may line
+// others up). Only settled pieces are hit.
+int SpellTargetValue(const TBotGrid& grid, int element, int col, int row) {
+  const TSpellArea& area = SpellArea(element);
+  int value = 0;
+  for (int i = 0; i < area.Count; ++i) {
+    const int c = col + area.Cells[i].Col, r = row + area.Cells[i].Row;
+    if (c < 1 || c > kBoardCols || r < 1 || r > kBoardRows) continue;
+    const TBotCell& cell = grid.At(c, r);
+    if (cell.Kind < 0 || !cell.Settled) continue;
+    switch (cell.Tab) {
+      case ttWood: value += 10; break;
+      case ttFerro: value += 8; break;
+      case ttForceField:
+      case ttForceField2: value += 9; break;
+      default: value += 1; break;
+    }
+  }
+  return value;
+}
+}  // namespace
+
+bool TBotPlayer::PlanSpell() {
+  TBoard& board = *Game_.BoardIfAny();
+  int element = board.ArmedSpell;
+  const TArvanelMagics* button = nullptr;
+  if (element == 0) {
+    for (int e = 1; e <= 4 && !button; ++e) {
+      button = Game_.Magic().ButtonIfAny(e);
+      if (button) element = e;
+    }
+    if (!button) return false;
+  }
+  const TBotGrid grid = TBotGrid::FromBoard(board);
+  int best = 0;
+  TCell target{};
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const int value = SpellTargetValue(grid, element, c, r);
+      if (value > best) {
+        best = value;
+        target = {c, r};
+      }
+    }
+  }
+  if (best == 0) return false;
+  if (button) QueuePressAt(static_cast<int>(button->X) + 15, static_cast<int>(button->Y) + 15);
+  QueueClick(target);
+  ++Result_.Spells;
+  return true;
 }
 
 void TBotPlayer::QueueClick(TCell cell) {
@@ -75,6 +143,7 @@ void TBotPlayer::Plan() {
     QueueClick({mouse->SelCol, mouse->SelRow});
     return;
   }
+  if (PlanSpell()) return;
   const std::vector<TBotMove> moves = FindBotMoves(TBotGrid::FromBoard(board));
   if (moves.empty()) {
     // Nothing lines up among the pieces at rest: look again in a moment.

@@ -4,7 +4,8 @@
 // swap among the pieces that have come to rest (BotMoves.h), moves the cursor
 // onto the piece, clicks, moves onto the neighbour and clicks again; then it
 // watches the board's flags until the level is cleared or the time is over.
-// Spells are left alone.
+// When a pot is full it clicks the spell button and casts the spell where its
+// area hits the most boxes and force fields.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct TBotLevelResult {
   int Refused = 0;         // click pairs that did not lead to a swap
   int Aborted = 0;         // moves given up because the board changed under them
   int Blank = 0;           // looks at a board at rest without any line to make
+  int Spells = 0;          // spells armed and aimed
   int BoxesLeft = 0;       // boxes and fields standing at the end
   std::string FinalBoard;  // the board at the end, drawn by DrawBotGrid
   int64_t Ticks = 0;       // process ticks played
@@ -76,6 +78,10 @@ class TBotPlayer {
   void QueueClick(TCell cell);
   void QueueMove(TCell cell);
   void QueuePress(TCell cell, THandCheck check);
+  void QueuePressAt(int x, int y);
+  // Arms a full pot's spell, or casts an armed one, at the best target; false
+  // when there is no spell to use.
+  bool PlanSpell();
   int HandFrames();
   static int CellX(TCell c) { return 40 * c.Col + 20; }
   static int CellY(TCell c) { return 40 * c.Row + 10; }

@@ -644,6 +644,7 @@ void TLevelEditor::StartTest() {
   player.LevelStartNextLife = player.NextLifeScore;
   if (TMouse* mouse = Game.MouseIfAny()) mouse->Deselect();
   ShowBar(false);
+  Game.Magic().Bar();
   Game.ScreenState = ssEditorTest;
   board.ResultShown = 0;
   board.Completed = 0;
@@ -675,6 +676,7 @@ void TLevelEditor::BackFromTest() {
   Game.ScreenState = ssEditor;
   Game.DialogOpen = false;
   Game.GamePaused = false;
+  Game.Magic().FreeBar();
   Game.Explosions().Clear();
   TPlayer& player = Game.Player();
   player.Score = Stake_.Score;

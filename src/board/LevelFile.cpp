@@ -120,14 +120,28 @@ bool WriteLevelOptions(const std::string& path, const TLevelOptions& options, st
   return WriteFileAtomically(path, std::vector<uint8_t>(b.begin(), b.end()), error);
 }
 
-bool WriteLevelCells(const std::string& path, const std::vector<TCellRecord>& cells, std::string& error) {
+namespace {
+std::vector<uint8_t> CellBytes(const std::vector<TCellRecord>& cells) {
   std::vector<uint8_t> bytes;
   bytes.reserve(cells.size() * kCellRecordSize);
   for (const TCellRecord& c : cells) {
     const auto b = c.Encode();
     bytes.insert(bytes.end(), b.begin(), b.end());
   }
-  return WriteFileAtomically(path, bytes, error);
+  return bytes;
+}
+}  // namespace
+
+bool WriteLevelCells(const std::string& path, const std::vector<TCellRecord>& cells, std::string& error) {
+  return WriteFileAtomically(path, CellBytes(cells), error);
+}
+
+bool WriteLevel(const std::string& home, const std::string& pack, int level, const TLevelOptions& options,
+                const std::vector<TCellRecord>& cells, std::string& error) {
+  const auto o = options.Encode();
+  return WriteFilesTogether({{LevelOptionsPath(home, pack, level), std::vector<uint8_t>(o.begin(), o.end())},
+                             {LevelCellsPath(home, pack, level), CellBytes(cells)}},
+                            error);
 }
 
 int CountPackLevels(const std::string& home, const std::string& pack) {

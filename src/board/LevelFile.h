@@ -66,5 +66,9 @@ std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, 
 // never destroys the old file.
 bool WriteLevelOptions(const std::string& path, const TLevelOptions& options, std::string& error);
 bool WriteLevelCells(const std::string& path, const std::vector<TCellRecord>& cells, std::string& error);
+// Writes both files of level n of a pack so that they change together (see
+// WriteFilesTogether): never a new options file with old cells.
+bool WriteLevel(const std::string& home, const std::string& pack, int level, const TLevelOptions& options,
+                const std::vector<TCellRecord>& cells, std::string& error);
 // The number of consecutive levels 1, 2, 3, ... whose ".lvl" file exists.
 int CountPackLevels(const std::string& home, const std::string& pack);

@@ -21,6 +21,7 @@ void TBoard::LevelWon() {
   // result (TBoardTab::Move). A piece picked just before the last line broke
   // lets go, or its highlight would stay lit over the emptied screen.
   if (TMouse* mouse = Game.MouseIfAny()) mouse->Deselect();
+  Game.Magic().FreeButtons();
   Completed = 1;
 }
 
@@ -101,7 +102,7 @@ void TBoard::TimeUp() {
     return;
   }
   player.ClearMana();
-  // The four spell buttons are freed here once the spells exist.
+  Game.Magic().FreeButtons();
   if (Game.ScreenState == ssEditorTest) {
     TGuiBase& gui = Game.GuiBase1;
     CentreForm(gui, TControlName::formTimeOver);

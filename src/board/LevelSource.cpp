@@ -596,8 +596,7 @@ bool CompilePack(const TPackSource& pack, const std::string& home, std::vector<s
       return false;
     }
     for (const std::string& w : LevelWarnings(level)) warnings.push_back(w);
-    if (!WriteLevelOptions(LevelOptionsPath(home, pack.Name, n), level.Options, error)) return false;
-    if (!WriteLevelCells(LevelCellsPath(home, pack.Name, n), LevelCellRecords(level), error)) return false;
+    if (!WriteLevel(home, pack.Name, n, level.Options, LevelCellRecords(level), error)) return false;
   }
   // Levels left from an earlier, longer pack would still be counted by the game.
   std::error_code ec;

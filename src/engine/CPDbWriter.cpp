@@ -12,6 +12,7 @@
 
 #include "engine/Blowfish.h"
 #include "engine/CPDb.h"
+#include "engine/SafeFile.h"
 #include "engine/TextCompare.h"
 
 namespace {
@@ -172,31 +173,12 @@ bool TCPDbWriter::Save(const std::string& path, std::string* error) const {
   std::vector<uint8_t> bytes;
   if (!Serialize(bytes, error)) return false;
 
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path target(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-  const std::string temporary = path + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    SetError(error, "cannot write " + temporary + ": " + std::strerror(errno));
-    return false;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  int savedErrno = errno;
-  if (std::fclose(file) != 0) {
-    written = false;
-    savedErrno = errno;
-  }
-  if (!written) {
-    fs::remove(temporary, ec);
-    SetError(error, "cannot write " + temporary + ": " + std::strerror(savedErrno));
-    return false;
-  }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    SetError(error, "cannot replace " + path + ": " + ec.message());
-    fs::remove(temporary, ec);
+  // A temporary file of a unique name beside the target, renamed over it:
+  // nothing planted at a fixed name is followed, and a failed write leaves
+  // the old archive and no stray file.
+  std::string why;
+  if (!WriteFileAtomically(path, bytes, why)) {
+    SetError(error, why);
     return false;
   }
   return true;

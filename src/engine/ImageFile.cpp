@@ -15,6 +15,8 @@
 #include <jerror.h>
 #include <png.h>
 
+#include "engine/SafeFile.h"
+
 namespace {
 
 bool Fail(std::string* error, const std::string& message) {
@@ -716,10 +718,8 @@ bool EncodeImageFile(const std::string& name, const TBitmap32& bitmap, std::vect
 bool SaveImageFile(const std::string& path, const TBitmap32& bitmap, std::string* error) {
   std::vector<uint8_t> bytes;
   if (!EncodeImageFile(path, bitmap, bytes, error)) return false;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return Fail(error, "cannot create " + path);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  if (!file) return Fail(error, "cannot write " + path);
+  // Through a temporary file: a full disk leaves no cut-off picture behind.
+  std::string why;
+  if (!WriteFileAtomically(path, bytes, why)) return Fail(error, why);
   return true;
 }

@@ -26,14 +26,29 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 }
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+namespace {
+
+void SyncFolder(const fs::path& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? target.parent_path() : fs::path("."); }
+
+// Writes the bytes into a new file of a unique name beside the target, on
+// disk when this returns; temp receives its name.
+bool WriteTemporary(const std::string& path, const std::vector<uint8_t>& bytes, std::string& temp,
+                    std::string& error) {
   std::error_code ec;
   const fs::path target(path);
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const fs::path folder = FolderOf(target);
   fs::create_directories(folder, ec);
   // mkstemp opens a name nobody has used, with O_CREAT | O_EXCL: a file or a
   // link planted under a fixed temporary name cannot redirect the write.
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = "Cannot write \"" + path + "\": " + std::strerror(errno) + ".";
@@ -48,18 +63,113 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
     ::unlink(temp.c_str());
     return false;
   }
+  return true;
+}
+
+// The commit record of a group of files written together.
+constexpr const char* kGroupSuffix = ".group";
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  std::string temp;
+  if (!WriteTemporary(path, bytes, temp, error)) return false;
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     error = "Cannot replace \"" + path + "\": " + std::strerror(errno) + ".";
     ::unlink(temp.c_str());
     return false;
   }
   // The rename itself reaches the disk with the folder.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolder(FolderOf(fs::path(path)));
   return true;
+}
+
+bool WriteFilesTogether(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files, std::string& error) {
+  if (files.empty()) return true;
+  const fs::path first(files.front().first);
+  const fs::path folder = FolderOf(first);
+  std::vector<std::string> temps;
+  auto dropTemps = [&] {
+    for (const std::string& t : temps) ::unlink(t.c_str());
+  };
+  for (const auto& [path, bytes] : files) {
+    if (FolderOf(fs::path(path)) != folder) {
+      dropTemps();
+      error = "Cannot write \"" + path + "\" with \"" + first.string() + "\": they lie in different folders.";
+      return false;
+    }
+    std::string temp;
+    if (!WriteTemporary(path, bytes, temp, error)) {
+      dropTemps();
+      return false;
+    }
+    temps.push_back(temp);
+  }
+  // The record names each new file and its place. Once it is on disk the
+  // group counts as written: whoever finds the record finishes the renames.
+  std::string record;
+  for (size_t i = 0; i < files.size(); ++i)
+    record += fs::path(temps[i]).filename().string() + "\t" + fs::path(files[i].first).filename().string() + "\n";
+  const std::string recordPath = (folder / ("." + first.filename().string() + kGroupSuffix)).string();
+  if (!WriteFileAtomically(recordPath, std::vector<uint8_t>(record.begin(), record.end()), error)) {
+    dropTemps();
+    return false;
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (::rename(temps[i].c_str(), files[i].first.c_str()) != 0) {
+      // The record stays: the next recovery of the folder completes the group.
+      error = "Cannot replace \"" + files[i].first + "\": " + std::strerror(errno) + ".";
+      return false;
+    }
+  }
+  SyncFolder(folder);
+  ::unlink(recordPath.c_str());
+  SyncFolder(folder);
+  return true;
+}
+
+void RecoverFileGroups(const std::string& folderName) {
+  const fs::path folder(folderName);
+  std::error_code ec;
+  std::vector<fs::path> records, temps;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < 2 || name[0] != '.') continue;
+    if (name.ends_with(kGroupSuffix)) {
+      records.push_back(it->path());
+    } else if (name.size() > 7 && name[name.size() - 7] == '.') {
+      temps.push_back(it->path());  // ".<target>.XXXXXX", a write that never finished
+    }
+  }
+  for (const fs::path& recordPath : records) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (ReadSmallFile(recordPath.string(), 1 << 16, bytes, error)) {
+      const std::string text(bytes.begin(), bytes.end());
+      size_t at = 0;
+      while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string temp = line.substr(0, tab), target = line.substr(tab + 1);
+        // Only names of this folder: a record never moves files elsewhere.
+        if (temp.find('/') != std::string::npos || target.find('/') != std::string::npos || target.empty() ||
+            target == "." || target == "..")
+          continue;
+        ::rename((folder / temp).c_str(), (folder / target).c_str());
+      }
+    }
+    SyncFolder(folder);
+    ::unlink(recordPath.c_str());
+  }
+  // Temporary files that no record claims belong to writes cut off before
+  // they counted: the files they were to replace are still whole.
+  for (const fs::path& temp : temps) {
+    if (fs::exists(temp, ec)) ::unlink(temp.c_str());
+  }
 }
 
 bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,

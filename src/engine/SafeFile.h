@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Writes bytes to path through a new temporary file in the same folder
@@ -15,6 +16,16 @@
 // old file or the new one, never a mix, and no temporary file stays behind.
 // Creates the folder when it is missing.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
+
+// Writes several files of one folder so that they change together: each goes
+// to a temporary file first, then a small commit record names them all, and
+// only then are they renamed into place. Should the program die half-way,
+// RecoverFileGroups finishes a group whose record was written and discards
+// one whose record was not, so the files are never half old, half new.
+bool WriteFilesTogether(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files, std::string& error);
+// Completes or discards the interrupted group writes of a folder. Run before
+// reading files that are written together.
+void RecoverFileGroups(const std::string& folder);
 
 // Reads a whole regular file of at most maxBytes. A missing file sets missing
 // (and error); a folder, a device, a pipe or a larger file is an error.

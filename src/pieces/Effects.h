@@ -1,15 +1,19 @@
 // Short-lived effects of play: the explosion manager (one-shot bursts for
 // breaking pieces and weakened force fields), the flying effect that carries
 // mana to its pot or a spell ball to its target cell, and the rising score
-// number. The particle bursts and trails that make them visible are attached
-// by the particle layer; the work they do on arrival (mana, spell hits) and
-// their timing are here.
+// number. Bursts and flights are particle systems built from the settings
+// files in Data/; the work flights do on arrival (mana, spell hits) and their
+// timing are here too.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/Sprite.h"
+#include "engine/XParticleSystem.h"
 
 class Tmain;
 
@@ -26,24 +30,54 @@ struct TPotCentre {
 };
 TPotCentre PotCentre(int element);
 
+// The settings file of an explosion type (1..12) and of a flying effect
+// type (1..8), as "Data/<name>.pss"; "" outside the range.
+std::string ExplosionSettingsFile(int type);
+std::string FlightSettingsFile(int type);
+
+// Milliseconds an effect's particles advance each process tick.
+int ParticleStepMs(const Tmain& game);
+
+// Builds the particle systems of the effects from their settings files in the
+// program's Data folder. Each file is read once and its record kept: a
+// cascade breaks dozens of pieces in a tick. A file that cannot be read is
+// fatal: "Unable to load ParticleSystem settings" and the file's name go to
+// the fatal-error step, and no system is made. Without a graphics device (a
+// board driven by tests) nothing could be drawn, so no system is made either
+// and the effects do their work without particles.
+class TParticleSettingsCache {
+ public:
+  explicit TParticleSettingsCache(Tmain& game) : Game_(game) {}
+  // A running-ready system: settings loaded, the particle image set, one
+  // shape point at (0, 0). Null without a device or when the file failed.
+  std::unique_ptr<TXParticleSystem> Make(const std::string& file);
+
+ private:
+  Tmain& Game_;
+  std::map<std::string, TPssSettings> Loaded_;
+};
+
 class TParticleExplosions {
  public:
-  struct TBurst {
-    int Type = 0;
-    float X = 0, Y = 0;
-    int Age = 0;
-  };
+  explicit TParticleExplosions(Tmain& game) : Settings(game), Game_(game) {}
   // Starts burst `type` (1..12) at (x, y).
   void Add(int type, float x, float y);
-  // One process tick: spent bursts are dropped.
+  // One process tick: every burst moves on; spent ones are freed.
   void Update();
   void DrawAll();
   void Clear() { Explosions.clear(); }
   int Count() const { return static_cast<int>(Explosions.size()); }
+  int LiveParticles() const;
 
-  std::vector<TBurst> Explosions;
-  // Bursts requested since start-up, for the state dump and tests.
+  std::vector<std::unique_ptr<TXParticleSystem>> Explosions;
+  // Bursts requested since start-up and the type of the last, for the state
+  // dump and tests.
   int64_t Added = 0;
+  int LastType = 0;
+  TParticleSettingsCache Settings;
+
+ private:
+  Tmain& Game_;
 };
 
 // Splinters of a broken wooden box (21) or the chip of an iron box (1),
@@ -58,6 +92,9 @@ class TMoveFromToEffect : public TSprite {
   void Move(float step) override;
   void Draw() override;
 
+  ~TMoveFromToEffect() override;
+
+  std::unique_ptr<TXParticleSystem> Emitter;
   int32_t StepIndex = 0;
   int32_t StepCount = 0;
   int32_t LingerTicks = 0;
@@ -72,6 +109,9 @@ class TMoveFromToEffect : public TSprite {
 
 // Starts one mana point of the element flying from (x, y) to its pot.
 TMoveFromToEffect* LaunchManaFlight(Tmain& game, int element, double x, double y);
+// Starts a spell ball of the element from its pot to the centre of the cell
+// at (x, y) (the piece's top-left corner), aimed at cell (col, row).
+TMoveFromToEffect* LaunchSpellFlight(Tmain& game, int element, int col, int row, double x, double y);
 
 // A score number that rises one pixel a tick and fades out over 255 ticks.
 class TScoreSprite : public TAnimSprite {

@@ -7,6 +7,7 @@
 #include "board/BoardTab.h"
 #include "engine/Canvas.h"
 #include "engine/SpriteEngine.h"
+#include "engine/XParticleSystem.h"
 #include "pieces/GameSprite.h"
 
 namespace {
@@ -47,6 +48,7 @@ void TMouse::Move(float step) {
   GuiPressesSeen_ = guiPresses;
   if (held && !WasHeld_ && !GuiPress_) FreshPress = 1;
   WasHeld_ = held;
+  if (!held) ArmingPress = false;
 
   // The one collision pass of the game: cells, buttons and the cursor meet here.
   Engine->CollideAll();
@@ -61,12 +63,17 @@ void TMouse::Move(float step) {
     FreshPress = 0;
     Game.Player().Retry(Game);
   }
+  if (MagicTrail) {
+    MagicTrail->Update(ParticleStepMs(Game));
+    MagicTrail->FireAt(X, Y);
+  }
   board = Game.BoardIfAny();
   if (AwayTicks > 1 && board && board->Selection) board->Selection->Visible = false;
 }
 
 void TMouse::Draw() {
   TAnimSprite::Draw();
+  if (MagicTrail) MagicTrail->Render(Game.Canvas);
   const bool system = Game.HasPlayer() && Game.Player().SystemCursor;
   Visible = !system;
   Game.Platform.SetSystemCursorVisible(system);

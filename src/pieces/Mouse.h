@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/Sprite.h"
 
 class Tmain;
 class TBoardTab;
+class TXParticleSystem;
 
 class TMouse : public TAnimSprite {
  public:
@@ -31,6 +33,10 @@ class TMouse : public TAnimSprite {
   int32_t SelCol = 0, SelRow = 0;
   uint8_t FreshPress = 0;
   int32_t AwayTicks = 0;
+  // The armed spell's particle trail, following the cursor.
+  std::unique_ptr<TXParticleSystem> MagicTrail;
+  // The press that armed a spell is still held: it does not cast it.
+  bool ArmingPress = false;
 
  private:
   bool WasHeld_ = false;  // the left button at the previous tick

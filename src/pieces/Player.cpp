@@ -85,7 +85,7 @@ void TPlayer::Retry(Tmain& game) {
   }
   Score = LevelStartScore;
   NextLifeScore = LevelStartNextLife;
-  // The four spell buttons are removed here once the spells exist.
+  game.Magic().FreeButtons();
   TBoard& board = game.Board();
   const std::string music = game.CurrentMusic;
   if (!board.LoadLevel()) game.ShowError(board.LastError);

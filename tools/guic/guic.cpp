@@ -14,6 +14,7 @@
 #include "engine/DataFile.h"
 #include "engine/GuiLayoutFile.h"
 #include "engine/GuiLayoutSource.h"
+#include "engine/SafeFile.h"
 #include "shots.h"
 
 namespace {
@@ -40,19 +41,12 @@ int Compile(const std::vector<std::string>& sources, const std::string& out) {
     std::vector<DataFile> files;
     for (const std::string& s : sources) files.push_back(DataFile::Load(s));
     std::vector<uint8_t> bytes = WriteGuiLayout(CompileGuiSource(files, ManifestImages()));
-    std::filesystem::path path(out);
-    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-    // Write beside the target and rename, so a failed run leaves no half file.
-    std::string temp = out + ".tmp";
-    {
-      std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-      f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-      if (!f) {
-        std::cerr << "guic: cannot write " << temp << "\n";
-        return 1;
-      }
+    // Through a temporary file, so a failed run leaves no half file.
+    std::string error;
+    if (!WriteFileAtomically(out, bytes, error)) {
+      std::cerr << "guic: " << error << "\n";
+      return 1;
     }
-    std::filesystem::rename(temp, out);
   } catch (const DataError& e) {
     std::cerr << e.what() << "\n";
     return 1;
