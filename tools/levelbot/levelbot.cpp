@@ -1,7 +1,7 @@
 // levelbot: lets the in-process bot play the levels of a pack, several runs a
 // level with different seeds, and prints how it went: per level the wins out
 // of the runs, the median and the smallest number of seconds left at the win,
-// and the mean number of moves; then a total line. The exit code is 1 when
+// and the mean number of moves and of spells cast; then a total line. The exit code is 1 when
 // some level is won in fewer than nine runs out of ten.
 //
 //   levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR]
@@ -55,16 +55,18 @@ bool ParseInt(const std::string& text, long lo, long hi, long& out) {
 // The result of one run travels from a worker process as one line of numbers.
 std::string Encode(const TBotLevelResult& r) {
   char line[160];
-  std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d %d %lld\n", r.Won, r.TimeOver, r.NoMoves, r.Stuck,
-                r.LevelTime, r.SecondsLeft, r.Moves, r.Refused, r.Blank, r.BoxesLeft, static_cast<long long>(r.Ticks));
+  std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d %d %lld %d\n", r.Won, r.TimeOver, r.NoMoves,
+                r.Stuck, r.LevelTime, r.SecondsLeft, r.Moves, r.Refused, r.Blank, r.BoxesLeft,
+                static_cast<long long>(r.Ticks), r.Spells);
   return line;
 }
 
 bool Decode(const std::string& text, TBotLevelResult& r) {
   int won = 0, timeOver = 0, noMoves = 0, stuck = 0;
   long long ticks = 0;
-  if (std::sscanf(text.c_str(), "%d %d %d %d %d %d %d %d %d %d %lld", &won, &timeOver, &noMoves, &stuck,
-                  &r.LevelTime, &r.SecondsLeft, &r.Moves, &r.Refused, &r.Blank, &r.BoxesLeft, &ticks) != 11)
+  if (std::sscanf(text.c_str(), "%d %d %d %d %d %d %d %d %d %d %lld %d", &won, &timeOver, &noMoves, &stuck,
+                  &r.LevelTime, &r.SecondsLeft, &r.Moves, &r.Refused, &r.Blank, &r.BoxesLeft, &ticks,
+                  &r.Spells) != 12)
     return false;
   r.Won = won;
   r.TimeOver = timeOver;
@@ -86,10 +88,11 @@ void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string
   auto report = [&](const TRun& run) {
     if (!verbose) return;
     const TBotLevelResult& r = run.Result;
-    std::printf("level %2d seed %-6u %-9s left %4d of %4d  moves %3d  refused %d  blank looks %d  boxes left %d\n",
-                run.Level, run.Seed,
-                r.Won ? "won" : r.NoMoves ? "no-moves" : r.TimeOver ? "time-over" : r.Stuck ? "stuck" : "error",
-                r.SecondsLeft, r.LevelTime, r.Moves, r.Refused, r.Blank, r.BoxesLeft);
+    std::printf(
+        "level %2d seed %-6u %-9s left %4d of %4d  moves %3d  spells %d  refused %d  blank looks %d  boxes left %d\n",
+        run.Level, run.Seed,
+        r.Won ? "won" : r.NoMoves ? "no-moves" : r.TimeOver ? "time-over" : r.Stuck ? "stuck" : "error",
+        r.SecondsLeft, r.LevelTime, r.Moves, r.Spells, r.Refused, r.Blank, r.BoxesLeft);
     if (!r.Won && !r.FinalBoard.empty()) std::printf("%s", r.FinalBoard.c_str());
     std::fflush(stdout);
   };
@@ -220,21 +223,22 @@ int main(int argc, char** argv) {
   }
   PlayAll(runs, home, pack, static_cast<int>(jobs), verbose);
 
-  std::printf("%-5s %5s %7s %6s %6s %6s %6s %6s  %s\n", "level", "time", "wins", "median", "min", "left%",
-              "moves", "secs", "losses");
+  std::printf("%-5s %5s %7s %6s %6s %6s %6s %6s %6s  %s\n", "level", "time", "wins", "median", "min", "left%",
+              "moves", "spells", "secs", "losses");
   int totalWins = 0, totalRuns = 0, weakLevels = 0;
   double totalSeconds = 0;
   bool failed = false;
   for (long level = first; level <= last; ++level) {
     std::vector<int> left;
     int wins = 0, n = 0, timeOver = 0, noMoves = 0, stuck = 0, errors = 0, levelTime = 0;
-    double moves = 0, seconds = 0;
+    double moves = 0, seconds = 0, spells = 0;
     for (const TRun& run : runs) {
       if (run.Level != level) continue;
       const TBotLevelResult& r = run.Result;
       ++n;
       levelTime = std::max(levelTime, r.LevelTime);
       moves += r.Moves;
+      spells += r.Spells;
       seconds += static_cast<double>(r.Ticks) / 121.0;
       if (!r.Error.empty()) {
         ++errors;
@@ -256,9 +260,9 @@ int main(int argc, char** argv) {
     if (noMoves) losses += std::to_string(noMoves) + " no-moves ";
     if (stuck) losses += std::to_string(stuck) + " stuck ";
     if (errors) losses += std::to_string(errors) + " errors ";
-    std::printf("%5ld %5d %3d/%-3d %6d %6d %5d%% %6.1f %6.0f  %s\n", level, levelTime, wins, n, median, minimum,
-                levelTime > 0 ? median * 100 / levelTime : 0, n ? moves / n : 0.0, n ? seconds / n : 0.0,
-                losses.c_str());
+    std::printf("%5ld %5d %3d/%-3d %6d %6d %5d%% %6.1f %6.1f %6.0f  %s\n", level, levelTime, wins, n, median,
+                minimum, levelTime > 0 ? median * 100 / levelTime : 0, n ? moves / n : 0.0, n ? spells / n : 0.0,
+                n ? seconds / n : 0.0, losses.c_str());
     totalWins += wins;
     totalRuns += n;
     totalSeconds += seconds;
