@@ -57,6 +57,30 @@ TEST(BotMoves, SeesOnlySwapsTheGameKeeps) {
   for (const TBotMove& m : moves) EXPECT_TRUE(IsLineSwap(g, m.From, m.To));
 }
 
+TEST(BotMoves, SpellsAimAtBoxesAndFieldsFromACellThatHoldsAPiece) {
+  TBotGrid g = TBotGrid::FromText({
+      "fftfm",
+      "wkmwf",
+      "mwkmf",
+  });
+  g.At(4, 2).Tab = ttWood;
+  g.At(4, 3).Tab = ttForceField2;
+  // The tree spell is a column of three: centred on (4, 2) it meets both.
+  EXPECT_EQ(SpellTargetValue(g, 1, 4, 2), 10 + 9 + 1);
+  TCell best = BestSpellTarget(g, 1);
+  EXPECT_EQ(best.Col, 4);
+  EXPECT_EQ(best.Row, 2);
+  // An empty or moving centre casts nothing, however much lies around it.
+  g.At(4, 2).Kind = -1;
+  EXPECT_EQ(SpellTargetValue(g, 1, 4, 2), 0);
+  best = BestSpellTarget(g, 1);
+  EXPECT_EQ(best.Col, 4);
+  EXPECT_EQ(best.Row, 3) << "the field below, its column still worth most";
+  g.At(4, 3).Settled = false;
+  EXPECT_EQ(SpellTargetValue(g, 1, 4, 3), 0);
+  EXPECT_EQ(BestSpellTarget(TBotGrid::FromText({"###"}), 4).Col, 0) << "no piece anywhere";
+}
+
 TEST(BotMoves, LinesThroughLockedPiecesCountAndLockedPiecesStay) {
   // The fire piece at (3,1) is locked in an orange field; swapping (4,1)
   // and (4,2) lines up fire at (2..4, 1) through it.

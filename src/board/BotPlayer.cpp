@@ -53,11 +53,13 @@ void TBotPlayer::QueuePressAt(int x, int y) {
   Hand_.push_back({HandFrames(), e, hcNone});
 }
 
-namespace {
 // What a spell centred on (col, row) is worth: boxes and fields it wears
 // down count most, a piece it merely breaks a little (the fall may line
 // others up). Only settled pieces are hit.
 int SpellTargetValue(const TBotGrid& grid, int element, int col, int row) {
+  // The click must land on a piece for the spell to go off.
+  const TBotCell& centre = grid.At(col, row);
+  if (centre.Kind < 0 || !centre.Settled) return 0;
   const TSpellArea& area = SpellArea(element);
   int value = 0;
   for (int i = 0; i < area.Count; ++i) {
@@ -75,7 +77,21 @@ int SpellTargetValue(const TBotGrid& grid, int element, int col, int row) {
   }
   return value;
 }
-}  // namespace
+
+TCell BestSpellTarget(const TBotGrid& grid, int element) {
+  int best = 0;
+  TCell target{};
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const int value = SpellTargetValue(grid, element, c, r);
+      if (value > best) {
+        best = value;
+        target = {c, r};
+      }
+    }
+  }
+  return target;
+}
 
 bool TBotPlayer::PlanSpell() {
   TBoard& board = *Game_.BoardIfAny();
@@ -88,22 +104,13 @@ bool TBotPlayer::PlanSpell() {
     }
     if (!button) return false;
   }
-  const TBotGrid grid = TBotGrid::FromBoard(board);
-  int best = 0;
-  TCell target{};
-  for (int r = 1; r <= kBoardRows; ++r) {
-    for (int c = 1; c <= kBoardCols; ++c) {
-      const int value = SpellTargetValue(grid, element, c, r);
-      if (value > best) {
-        best = value;
-        target = {c, r};
-      }
-    }
+  const TCell target = BestSpellTarget(TBotGrid::FromBoard(board), element);
+  if (target.Col == 0) return false;
+  if (button) {
+    QueuePressAt(static_cast<int>(button->X) + 15, static_cast<int>(button->Y) + 15);
+    ++Result_.Spells;
   }
-  if (best == 0) return false;
-  if (button) QueuePressAt(static_cast<int>(button->X) + 15, static_cast<int>(button->Y) + 15);
   QueueClick(target);
-  ++Result_.Spells;
   return true;
 }
 

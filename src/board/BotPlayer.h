@@ -104,6 +104,12 @@ class TBotPlayer {
   int LastElapsed_ = 0;
 };
 
+// What a spell of the element (1..4) clicked on (col, row) would hit: boxes
+// and force fields count most, other pieces a little; 0 when the cell holds
+// no piece at rest. And the cell where it is worth most ({0, 0}: nowhere).
+int SpellTargetValue(const TBotGrid& grid, int element, int col, int row);
+TCell BestSpellTarget(const TBotGrid& grid, int element);
+
 // A grid as text, one line a row: for each cell its tab ('.' no cell, '#'
 // edge piece, '_' plain, 'w' wood, 'i' iron, 'b' blue field, 'o' orange
 // field) and its piece (k m f t w b p c x, '.' none; upper case while the
