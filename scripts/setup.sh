@@ -11,7 +11,7 @@ PACKAGES=(
   libopenmpt-dev libvorbis-dev libmpg123-dev libmp3lame-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool sox
+  xvfb xauth xdotool sox desktop-file-utils strace
   fonts-dejavu-core fonts-dejavu-extra fonts-linuxlibertine fonts-urw-base35 fonts-ebgaramond
 )
 

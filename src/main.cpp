@@ -1,5 +1,6 @@
 // Grovewright: program entry.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,7 +30,18 @@ int main(int argc, char** argv) {
     std::printf("%s", LaunchUsage());
     return 0;
   }
-  if (options.Home.empty()) options.Home = ExecutableFolder(argv[0]);
+  ResolveGameFolders(options, ExecutableFolder(argv[0]), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  // A replay is read whole before anything starts: a damaged one is named
+  // with its line and the reason, and nothing else happens.
+  std::unique_ptr<TReplay> replay;
+  if (!options.Replay.empty()) {
+    try {
+      replay = std::make_unique<TReplay>(TReplay::Load(options.Replay));
+    } catch (const std::exception& ex) {
+      std::fprintf(stderr, "grovewright: cannot play the replay: %s\n", ex.what());
+      return 2;
+    }
+  }
 
   plat::PlatformOptions platformOptions;
   platformOptions.Headless = options.Headless;
@@ -42,6 +54,10 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     Tmain game(*platform, options);
+    if (replay && !game.SetReplay(std::move(replay), error)) {
+      std::fprintf(stderr, "grovewright: cannot play the replay: %s\n", error.c_str());
+      return 2;
+    }
     if (game.FormCreate())
       code = game.Run();
     else

@@ -472,3 +472,13 @@ TEST_F(LevelEditor, TimeOverInATestNeverEndsTheGameAndEscapeRecordsNothing) {
 }
 
 }  // namespace
+
+TEST_F(LevelEditor, NumbersBeyondTheCompilersRangesAreBroughtIntoThemForPlayAndEditing) {
+  // A hand-made options file: a level time of thirty million seconds.
+  WriteLevel("Odd", 1, {"TBW"}, {"111"}, 30000000);
+  ASSERT_TRUE(Open("Odd", 1));
+  EXPECT_EQ(B().Options.LevelTime, kMaxLevelTime);
+  OpenListed("Odd");
+  EXPECT_EQ(B().Options.LevelTime, kMaxLevelTime);
+  EXPECT_EQ(Field(N::loLevelTime).Text(), std::to_string(kMaxLevelTime));
+}

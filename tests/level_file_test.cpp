@@ -190,3 +190,33 @@ TEST_F(LevelFiles, ALevelsTwoFilesChangeTogetherEvenWhenTheWriteIsCutOff) {
   RecoverFileGroups(folder.string());
   EXPECT_EQ(Slurp(Home + "/outside"), "safe");
 }
+
+TEST_F(LevelFiles, NumbersOutsideTheCompilersRangesAreBroughtIntoThemOnRead) {
+  struct Case {
+    int32_t Time, Skulls, Background;
+    int32_t WantTime, WantSkulls, WantBackground;
+  };
+  // A time of 0 or less runs out at once, and stays so; the background keeps
+  // its number (the nearest picture is shown).
+  const Case cases[] = {
+      {30000000, 5, 3, kMaxLevelTime, 5, 3},
+      {INT32_MIN, -5, 99, 0, kMinSkulls, 99},
+      {0, INT32_MAX, 0, 0, kMaxSkulls, 0},
+      {240, 0, 11, 240, 0, 11},
+  };
+  const std::string path = LevelOptionsPath(Home, "P", 1);
+  for (const Case& c : cases) {
+    TLevelOptions o;
+    o.LevelTime = c.Time;
+    o.MaxCaveiras = c.Skulls;
+    o.Background = c.Background;
+    const auto b = o.Encode();
+    WriteRaw(path, {b.begin(), b.end()});
+    std::string error;
+    const auto read = ReadLevelOptions(path, error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->LevelTime, c.WantTime) << c.Time;
+    EXPECT_EQ(read->MaxCaveiras, c.WantSkulls) << c.Skulls;
+    EXPECT_EQ(read->Background, c.WantBackground) << c.Background;
+  }
+}

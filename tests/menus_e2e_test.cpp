@@ -126,6 +126,32 @@ TEST_F(MenusE2E, FirstStartCreatesAPlayerAndAdventureStartsLevelOne) {
   EXPECT_EQ(std::string(cfg.begin() + 1, cfg.begin() + 1 + cfg[0]), "Ann Lee");
 }
 
+TEST_F(MenusE2E, APlayersFilesGoToTheSaveFolderAndTheGamesFolderStaysAsItWas) {
+  // As an installed game runs: the shipped files in one folder, everything
+  // the player makes in another.
+  GameRunner game("save-folder");
+  const fs::path saves = game.Home / "player-files";
+  const std::string script = game.Script("s.txt", Script(std::string("30 text \"Ann\"\n"
+                                                                      "40 click ") + kCreateOk + "\n"
+                                                          "200 click " + kHiscores + "\n"
+                                                          "300 quit\n"));
+  std::vector<std::string> before;
+  for (const auto& e : fs::recursive_directory_iterator(game.Home)) before.push_back(e.path().string());
+  ASSERT_EQ(game.Run("--seed 4 --save-home \"" + saves.string() + "\" --script " + script), 0) << game.Errors;
+  EXPECT_TRUE(fs::exists(saves / "save" / "Ann.sav"));
+  EXPECT_TRUE(fs::exists(saves / "arvanels.cfg"));
+  EXPECT_TRUE(fs::exists(saves / "data" / "hiscore.arv")) << "the first table comes from the shipped one";
+  EXPECT_EQ(game.Errors.find("hiscore"), std::string::npos) << "without a word: " << game.Errors;
+  std::vector<std::string> after;
+  for (const auto& e : fs::recursive_directory_iterator(game.Home)) {
+    if (e.path().string().starts_with(saves.string()) || e.path().filename() == "stderr.txt") continue;
+    after.push_back(e.path().string());
+  }
+  std::sort(before.begin(), before.end());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(before, after);
+}
+
 TEST_F(MenusE2E, ClicksInTheFirstHundredTwentyTicksDoNothing) {
   GameRunner game("early-click");
   WriteKnownPlayer(game.Home, "Ann", 1, 0, 3);

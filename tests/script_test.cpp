@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include <filesystem>
+
 #include "app/InputScript.h"
 #include "app/LaunchOptions.h"
 #include "engine/DataFile.h"
@@ -101,6 +105,52 @@ TEST(LaunchOptions, ParsesAndRejects) {
   EXPECT_TRUE(rejects({"--relaxed"}));
   EXPECT_TRUE(rejects({"--frobnicate"}));
   EXPECT_EQ(err, "unknown option \"--frobnicate\"");
+}
+
+TEST(LaunchOptions, FindsTheShippedFilesAndThePlayersFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "gw-folders-test";
+  fs::remove_all(root);
+  auto touch = [](const fs::path& p) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << "x";
+  };
+  // A build tree or an unpacked copy: everything beside the program.
+  touch(root / "portable" / "Data" / "GameData.CPDB");
+  TLaunchOptions portable;
+  ResolveGameFolders(portable, (root / "portable").string(), "/xdg", "/home/ann");
+  EXPECT_EQ(portable.Home, (root / "portable").string());
+  EXPECT_EQ(portable.SaveHome, portable.Home);
+
+  // Installed: the program in bin/, its files in share/grovewright, the
+  // player's in the user's data folder.
+  touch(root / "usr" / "share" / "grovewright" / "Data" / "GameData.CPDB");
+  fs::create_directories(root / "usr" / "bin");
+  const std::string bin = (root / "usr" / "bin").string();
+  TLaunchOptions installed;
+  ResolveGameFolders(installed, bin, "/xdg", "/home/ann");
+  EXPECT_EQ(installed.Home, (root / "usr" / "share" / "grovewright").string());
+  EXPECT_EQ(installed.SaveHome, "/xdg/grovewright");
+  for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/path"}) {
+    TLaunchOptions o;
+    ResolveGameFolders(o, bin, xdg, "/home/ann");
+    EXPECT_EQ(o.SaveHome, "/home/ann/.local/share/grovewright") << (xdg ? xdg : "unset");
+  }
+
+  // The command line has the last word.
+  TLaunchOptions given;
+  given.Home = "/opt/game";
+  ResolveGameFolders(given, bin, "/xdg", "/home/ann");
+  EXPECT_EQ(given.Home, "/opt/game");
+  EXPECT_EQ(given.SaveHome, "/opt/game");
+  given.SaveHome = "/tmp/saves";
+  ResolveGameFolders(given, bin, "/xdg", "/home/ann");
+  EXPECT_EQ(given.SaveHome, "/tmp/saves");
+  std::string error;
+  TLaunchOptions parsed;
+  ASSERT_TRUE(ParseLaunchOptions({"--save-home", "/tmp/s"}, parsed, error)) << error;
+  EXPECT_EQ(parsed.SaveHome, "/tmp/s");
+  fs::remove_all(root);
 }
 
 TEST(DataFile, NestingQuotesAndWriterRoundTrip) {

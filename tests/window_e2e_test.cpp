@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,6 +98,12 @@ class WindowE2E : public ::testing::Test {
   // Starts the game on level 1 of the campaign in a window of the server.
   void StartGame(const std::string& script, const std::string& extra = "") {
     const std::string path = Runner->Script("script.txt", script);
+    std::vector<std::string> args = {"--seed", "7", "--play", "Game Levels", "1", "--script", path};
+    if (!extra.empty()) args.push_back(extra);
+    StartGameWith(args);
+  }
+  // Starts the game in a window of the server with the arguments (and --home).
+  void StartGameWith(const std::vector<std::string>& arguments) {
     const std::string home = Runner->Home.string();
     Game = fork();
     if (Game == 0) {
@@ -106,9 +113,8 @@ class WindowE2E : public ::testing::Test {
       setenv("DISPLAY", Display.c_str(), 1);
       setenv("SDL_VIDEODRIVER", "x11", 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
-      std::vector<std::string> args = {GW_BUILD_DIR "/grovewright", "--home", home, "--seed", "7", "--play",
-                                       "Game Levels", "1", "--script", path};
-      if (!extra.empty()) args.push_back(extra);
+      std::vector<std::string> args = {GW_BUILD_DIR "/grovewright", "--home", home};
+      args.insert(args.end(), arguments.begin(), arguments.end());
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -152,6 +158,23 @@ class WindowE2E : public ::testing::Test {
     std::this_thread::sleep_for(300ms);
   }
   void ClickCell(TCell c) { Click(40 * c.Col + 20, 40 * c.Row + 10); }
+  // A key pressed and let go at once, as the window with the pointer gets it.
+  void Key(const std::string& key) {
+    Xdotool("key " + key);
+    std::this_thread::sleep_for(300ms);
+  }
+  // Waits until the last dump of the game passes the test; false after the
+  // time limit.
+  template <class Test>
+  bool WaitForState(const std::string& dump, Test test, std::chrono::seconds limit = 30s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      const std::string state = Runner->Read(dump);
+      if (!state.empty() && state.back() == '\n' && test(state)) return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  }
 
   // Plays the first level: clicks away the first tutorial hint, then clicks a
   // piece and its neighbour for a swap that lines up three.
@@ -202,6 +225,74 @@ TEST_F(WindowE2E, WindowIsNotShrunkBelowItsMinimumSize) {
   std::this_thread::sleep_for(500ms);
   EXPECT_NE(Xdotool("getwindowgeometry " + id).find("Geometry: 640x360"), std::string::npos)
       << "a size above the minimum is kept";
+}
+
+// A session played in a real window with a mouse and keys from outside: a
+// level won, the map, the next level, a pause, a retry from the quit menu
+// and at last its "Exit Game". Its replay, played headless, ends in the
+// state the session ended in. xdotool's clicks press and release between
+// the same two frames, and the replay keeps them there.
+TEST_F(WindowE2E, ASessionPlayedInAWindowReplaysHeadlessToTheSameState) {
+  for (int n = 1; n <= 2; ++n)
+    ASSERT_TRUE(Runner->WriteLevel("Duo", n, {"TTBT", "BFWF"}, {"1121", "1111"})) << Runner->Errors;
+  // A dump every quarter of a second tells the test where the game is.
+  std::string script;
+  for (int t = 30; t <= 200 * 120; t += 30) script += std::to_string(t) + " dump state.json\n";
+  StartGameWith({"--windowed", "--play", "Duo", "1", "--record", "rec.replay", "--script",
+                 Runner->Script("script.txt", script)});
+  auto number = [](const std::string& key, const std::string& from = "") {
+    return [=](const std::string& s) { return DumpNumber(s, key, from); };
+  };
+  auto is = [](auto read, long value) { return [=](const std::string& s) { return read(s) == value; }; };
+  ASSERT_TRUE(WaitForState("state.json", [](const std::string& s) { return DumpNumber(s, "tick") >= 60; }))
+      << "the game did not start: " << Runner->Read("stderr.txt");
+  // Level 1: the winning swap, a click to hurry the tally, "Next".
+  ClickCell({3, 1});
+  ClickCell({4, 1});
+  ASSERT_TRUE(WaitForState("state.json", is(number("completed"), 1))) << "the swap did not win the level";
+  Click(400, 300);
+  ASSERT_TRUE(WaitForState("state.json", is(number("next_visible"), 1), 60s));
+  Click(400, 408);
+  // The map, once the marker is there.
+  ASSERT_TRUE(WaitForState("state.json", is(number("arrived", "map"), 1)));
+  Click(400, 300);
+  ASSERT_TRUE(WaitForState("state.json", [&](const std::string& s) {
+    return DumpNumber(s, "screen_state") == 2 && DumpNumber(s, "level", "board") == 2 &&
+           DumpNumber(s, "fading_in") == 0;
+  })) << "level 2 did not start";
+  // A pause and its end.
+  Key("p");
+  ASSERT_TRUE(WaitForState("state.json", is(number("paused"), 1)));
+  Key("p");
+  ASSERT_TRUE(WaitForState("state.json", is(number("paused"), 0)));
+  // The quit menu's "Restart Level": a retry, for a life.
+  Key("Escape");
+  ASSERT_TRUE(WaitForState("state.json", [](const std::string& s) { return s.find("\"QuitMenu\"") != s.npos; }));
+  Click(397, 265);
+  ASSERT_TRUE(WaitForState("state.json", [](const std::string& s) {
+    return s.find("\"QuitMenu\"") == s.npos && DumpNumber(s, "lives") == 2;
+  })) << "the restart did not take a life";
+  // The quit menu again, and "Exit Game".
+  Key("Escape");
+  ASSERT_TRUE(WaitForState("state.json", [](const std::string& s) { return s.find("\"QuitMenu\"") != s.npos; }));
+  Click(397, 397);
+  ASSERT_TRUE(WaitForExit()) << "the game did not close";
+
+  const std::string rec = Runner->Read("rec.replay");
+  ASSERT_NE(rec.find(" end "), std::string::npos) << rec;
+  EXPECT_NE(rec.find("\nplay Duo 1\n"), std::string::npos);
+  // A real mouse's click: the press and the release before the same frame.
+  EXPECT_TRUE(std::regex_search(rec, std::regex("\n(\\d+) down (\\d+) (\\d+)\n\\1 up \\2 \\3\n"))) << rec;
+  EXPECT_NE(rec.find(" keydown P\n"), std::string::npos);
+  EXPECT_NE(rec.find(" keydown Escape\n"), std::string::npos);
+
+  const int code = Runner->Run("--replay rec.replay");
+  ASSERT_EQ(code, 0) << Runner->Output << Runner->Errors;
+  std::smatch recorded, replayed;
+  ASSERT_TRUE(std::regex_search(rec, recorded, std::regex("\n\\d+ end ([0-9a-f]{16})\n")));
+  ASSERT_TRUE(std::regex_search(Runner->Output, replayed, std::regex("digest ([0-9a-f]{16})")));
+  EXPECT_EQ(replayed[1].str(), recorded[1].str());
+  EXPECT_NE(Runner->Output.find("level 2 of \"Duo\", score"), std::string::npos) << Runner->Output;
 }
 
 }  // namespace

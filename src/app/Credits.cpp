@@ -62,8 +62,9 @@ const std::vector<TCreditsLine>& CreditsLayout() {
   return lines;
 }
 
-std::vector<std::string> LoadCreditsTexts(const std::string& path) {
-  const DataFile file = DataFile::Load(path);
+namespace {
+// The words of the credits from a read file; path names it in messages.
+std::vector<std::string> CreditsTextsFrom(const DataFile& file, const std::string& path) {
   const std::vector<TCreditsLine>& layout = CreditsLayout();
   std::vector<std::string> texts;
   for (const DataNode& node : file.Nodes) {
@@ -80,6 +81,15 @@ std::vector<std::string> LoadCreditsTexts(const std::string& path) {
     throw DataError(path + ": " + std::to_string(texts.size()) + " lines; the credits have " +
                     std::to_string(kCreditsLines));
   return texts;
+}
+}  // namespace
+
+std::vector<std::string> LoadCreditsTexts(const std::string& path) {
+  return CreditsTextsFrom(DataFile::Load(path, kMaxCreditsFileBytes), path);
+}
+
+std::vector<std::string> ParseCreditsTexts(const std::string& text, const std::string& name) {
+  return CreditsTextsFrom(DataFile::Parse(text, name), name);
 }
 
 TCredits::TCredits(Tmain& game) : Game(game) {}

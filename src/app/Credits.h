@@ -4,6 +4,7 @@
 // from the credits file "data/credits.txt".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ const std::vector<TCreditsLine>& CreditsLayout();
 // of them, headings in their places). Throws DataError naming the file and
 // line of a mistake. Words are returned in the game's 8-bit text.
 std::vector<std::string> LoadCreditsTexts(const std::string& path);
+// The same from the text of a credits file; name stands for the file in messages.
+std::vector<std::string> ParseCreditsTexts(const std::string& text, const std::string& name);
+// The largest credits file read: 38 short lines fit in a few kilobytes.
+constexpr size_t kMaxCreditsFileBytes = 64 * 1024;
 
 class TCredits {
  public:

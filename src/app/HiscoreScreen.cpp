@@ -1,5 +1,7 @@
 #include "app/HiscoreScreen.h"
 
+#include <filesystem>
+
 #include "app/HistorySprites.h"
 #include "app/Main.h"
 #include "app/Resources.h"
@@ -8,7 +10,7 @@
 THiscoreScreen::THiscoreScreen(Tmain& game) : Game(game) {}
 
 std::optional<THiscoreTable> THiscoreScreen::ReadTable() {
-  const std::string path = HiscorePath(Game.Options.Home);
+  const std::string path = HiscorePath(Game.Options.SaveHome);
   std::string error;
   std::optional<THiscoreTable> table = ReadHiscoreFile(path, error);
   if (table) return table;
@@ -18,12 +20,16 @@ std::optional<THiscoreTable> THiscoreScreen::ReadTable() {
     Game.ShowError(error + " The table the game came with cannot be read either: " + shippedError);
     return std::nullopt;
   }
+  // A player's first table (an installed game keeps it in the player's
+  // folder) starts as the game came, without a word; a damaged one is told.
+  std::error_code ec;
+  const bool firstTime = !std::filesystem::exists(path, ec) && !std::filesystem::is_symlink(path, ec);
   std::string writeError;
   if (!WriteHiscoreFile(path, *shipped, writeError)) {
-    Game.ShowError(error + " " + writeError);
+    Game.ShowError(firstTime ? writeError : error + " " + writeError);
     return shipped;
   }
-  Game.ShowError(error + " It has been made again as the game came.");
+  if (!firstTime) Game.ShowError(error + " It has been made again as the game came.");
   return shipped;
 }
 
@@ -36,7 +42,7 @@ void THiscoreScreen::Record() {
   if (rank < 0) return;  // the file is left untouched
   player.HiscoreRank = rank;
   std::string error;
-  if (!WriteHiscoreFile(HiscorePath(Game.Options.Home), *table, error)) Game.ShowError(error);
+  if (!WriteHiscoreFile(HiscorePath(Game.Options.SaveHome), *table, error)) Game.ShowError(error);
 }
 
 void THiscoreScreen::Show() {

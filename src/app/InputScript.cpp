@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "engine/DataFile.h"
 #include "platform/Platform.h"
@@ -32,8 +33,22 @@ int KeyCodeFromName(const std::string& name) {
   return -1;
 }
 
-namespace {
-TScriptCommand ParseCommand(const DataNode& node) {
+std::string KeyNameOf(int code) {
+  static const std::pair<int, const char*> kNames[] = {
+      {plat::vkBack, "Backspace"}, {plat::vkTab, "Tab"},       {plat::vkReturn, "Return"}, {plat::vkEscape, "Escape"},
+      {plat::vkSpace, "Space"},    {plat::vkPrior, "PageUp"},  {plat::vkNext, "PageDown"}, {plat::vkEnd, "End"},
+      {plat::vkHome, "Home"},      {plat::vkLeft, "Left"},     {plat::vkUp, "Up"},         {plat::vkRight, "Right"},
+      {plat::vkDown, "Down"},      {plat::vkInsert, "Insert"}, {plat::vkDelete, "Delete"}, {plat::vkShift, "Shift"},
+      {plat::vkControl, "Control"}};
+  for (const auto& [c, name] : kNames)
+    if (c == code) return name;
+  if (code >= plat::vkF1 && code < plat::vkF1 + 12) return "F" + std::to_string(code - plat::vkF1 + 1);
+  // Letters by name; digits by code, as a lone digit would read as a number.
+  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
+  return std::to_string(code);
+}
+
+TScriptCommand ParseScriptCommand(const DataNode& node) {
   if (!node.Children.empty()) node.Children.front().Fail("script commands are not indented");
   TScriptCommand c;
   c.Line = node.Line;
@@ -56,20 +71,34 @@ TScriptCommand ParseCommand(const DataNode& node) {
     c.Type = word == "tap" ? TScriptCommand::Tap : TScriptCommand::Click;
     coords();
   } else if (word == "down" || word == "up" || word == "rdown" || word == "rup") {
-    takes(0);
+    // At the script's cursor, or at a point; down and up may name a button.
+    const bool right = word[0] == 'r';
     c.Type = word == "down"    ? TScriptCommand::Down
              : word == "up"    ? TScriptCommand::Up
              : word == "rdown" ? TScriptCommand::RightDown
                                : TScriptCommand::RightUp;
-  } else if (word == "key") {
+    c.Button = right ? 1 : 0;
+    const int values = node.Size() - 2;
+    if (values != 0 && values != 2 && (right || values != 3))
+      node.Fail("\"" + word + "\" takes no values, a point" + (right ? "" : ", or a point and a button"));
+    if (values >= 2) {
+      c.At = true;
+      c.X = static_cast<int>(node.Int(2, -100000, 100000));
+      c.Y = static_cast<int>(node.Int(3, -100000, 100000));
+    }
+    if (values == 3) c.Button = static_cast<int>(node.Int(4, 0, 7));
+  } else if (word == "key" || word == "keydown" || word == "keyup") {
     takes(1);
-    c.Type = TScriptCommand::Key;
+    c.Type = word == "key" ? TScriptCommand::Key : word == "keydown" ? TScriptCommand::KeyDown : TScriptCommand::KeyUp;
     if (node.IsNumber(2)) {
       c.Code = static_cast<int>(node.Int(2, 1, 255));
     } else {
       c.Code = KeyCodeFromName(node.Token(2));
       if (c.Code < 0) node.Fail("unknown key \"" + node.Token(2) + "\"");
     }
+  } else if (word == "focus" || word == "blur") {
+    takes(0);
+    c.Type = word == "focus" ? TScriptCommand::Focus : TScriptCommand::Blur;
   } else if (word == "char") {
     takes(1);
     c.Type = TScriptCommand::Char;
@@ -98,9 +127,10 @@ TScriptCommand ParseCommand(const DataNode& node) {
   return c;
 }
 
+namespace {
 TInputScript FromFile(const DataFile& file) {
   TInputScript script;
-  for (const DataNode& node : file.Nodes) script.Commands.push_back(ParseCommand(node));
+  for (const DataNode& node : file.Nodes) script.Commands.push_back(ParseScriptCommand(node));
   return script;
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/LaunchOptions.h"
 
+#include <filesystem>
+
 #include <charconv>
 
 namespace {
@@ -19,10 +21,17 @@ const char* LaunchUsage() {
          "  --headless            no window, no sound, virtual 60 Hz clock (for tests)\n"
          "  --seed N              seed the random generator with N\n"
          "  --ticks N             quit after N process ticks (120 per second)\n"
-         "  --home DIR            the game's folder (Data/, data/, levels/, save/)\n"
+         "  --home DIR            the game's folder (Data/, data/, levels/)\n"
+         "  --save-home DIR       where options, players, games, hiscores and your packs go\n"
+         "                        (default: the game's folder; installed: ~/.local/share/grovewright)\n"
          "  --script FILE         run an input script (one 'TICK COMMAND ARGS' a line)\n"
          "  --play PACK LEVEL     play a level of a pack at once, as player \"Tester\"\n"
          "  --relaxed             with --play: relaxed mode, no clock\n"
+         "  --hints-seen          with --play: the tutorial hints count as seen\n"
+         "  --record FILE         write the session's replay to FILE as well\n"
+         "                        (every session's replay goes to replays/last.replay)\n"
+         "  --replay FILE         play a replay, then print the final state's digest\n"
+         "                        (exit code 1 when it differs from the recording's)\n"
          "  --help                this text\n";
 }
 
@@ -44,6 +53,8 @@ bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& ou
       out.Windowed = true;
     } else if (a == "--relaxed") {
       out.Relaxed = true;
+    } else if (a == "--hints-seen") {
+      out.HintsSeen = true;
     } else if (a == "--help" || a == "-h") {
       out.ShowHelp = true;
     } else if (a == "--seed") {
@@ -65,9 +76,15 @@ bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& ou
     } else if (a == "--home") {
       if (!need(1)) return false;
       out.Home = args[++i];
+    } else if (a == "--save-home") {
+      if (!need(1)) return false;
+      out.SaveHome = args[++i];
     } else if (a == "--script") {
       if (!need(1)) return false;
       out.Script = args[++i];
+    } else if (a == "--record" || a == "--replay") {
+      if (!need(1)) return false;
+      (a == "--record" ? out.Record : out.Replay) = args[++i];
     } else if (a == "--play") {
       if (!need(2)) return false;
       out.Play = true;
@@ -83,9 +100,51 @@ bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& ou
       return false;
     }
   }
-  if (out.Relaxed && !out.Play) {
-    error = "--relaxed only goes with --play";
+  if ((out.Relaxed || out.HintsSeen) && !out.Play && out.Replay.empty()) {
+    error = std::string(out.Relaxed ? "--relaxed" : "--hints-seen") + " only goes with --play";
     return false;
   }
+  // A replay brings its own seed, level and input.
+  if (!out.Replay.empty()) {
+    const char* clash = out.Seed              ? "--seed"
+                        : out.Play            ? "--play"
+                        : out.Relaxed         ? "--relaxed"
+                        : out.HintsSeen       ? "--hints-seen"
+                        : !out.Script.empty() ? "--script"
+                        : !out.Record.empty() ? "--record"
+                        : out.Ticks >= 0      ? "--ticks"
+                                              : nullptr;
+    if (clash) {
+      error = std::string(clash) + " does not go with --replay: the replay gives the seed, the level and every input";
+      return false;
+    }
+  }
   return true;
+}
+
+void ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
+                        const char* userHome) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  bool installed = false;
+  if (options.Home.empty()) {
+    const fs::path beside = fs::path(programFolder);
+    const fs::path share = beside.parent_path() / "share" / "grovewright";
+    if (!fs::exists(beside / "Data" / "GameData.CPDB", ec) && fs::exists(share / "Data" / "GameData.CPDB", ec)) {
+      options.Home = share.string();
+      installed = true;
+    } else {
+      options.Home = programFolder;
+    }
+  }
+  if (!options.SaveHome.empty()) return;
+  if (!installed) {
+    options.SaveHome = options.Home;
+    return;
+  }
+  if (xdgDataHome && xdgDataHome[0] == '/') {
+    options.SaveHome = (fs::path(xdgDataHome) / "grovewright").string();
+  } else {
+    options.SaveHome = (fs::path(userHome && userHome[0] ? userHome : ".") / ".local" / "share" / "grovewright").string();
+  }
 }

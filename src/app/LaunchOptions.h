@@ -13,17 +13,33 @@ struct TLaunchOptions {
   bool Windowed = false;            // forces a window whatever the saved option says
   std::optional<uint32_t> Seed;
   int64_t Ticks = -1;               // quit after this many process ticks (-1: never)
-  std::string Home;                 // the program's folder (default: the executable's)
+  std::string Home;                 // the shipped files' folder (see ResolveGameFolders)
+  std::string SaveHome;             // the player's files' folder (see ResolveGameFolders)
   std::string Script;               // input script file
   // --play PACK LEVEL [--relaxed]: straight into a level, skipping menus.
   bool Play = false;
   std::string PlayPack;
   int PlayLevel = 1;
   bool Relaxed = false;
+  bool HintsSeen = false;           // with --play: the tutorial hints count as seen
+  std::string Record;               // --record FILE: the session's replay goes there too
+  std::string Replay;               // --replay FILE: play a replay instead of live input
   bool ShowHelp = false;
 };
 
 // Parses argv; returns false with a message in error for unknown or malformed
 // options.
 bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& out, std::string& error);
+
+// Where the game finds its shipped files (Home: Data/, data/, the shipped
+// level packs) and keeps the player's own (SaveHome: options, players and
+// their games, the hiscore table, packs made in the editor), unless the
+// options named them. A folder holding "Data/GameData.CPDB" beside the
+// program (a build tree, a copy unpacked anywhere) keeps everything in that
+// folder. An installed game (the program in <prefix>/bin, its files in
+// <prefix>/share/grovewright) reads the install, which may be read-only, and
+// writes to $XDG_DATA_HOME/grovewright, or ~/.local/share/grovewright when
+// that is not set to an absolute path.
+void ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
+                        const char* userHome);
 const char* LaunchUsage();

@@ -5,9 +5,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 
 #include "app/Background.h"
 #include "app/Credits.h"
+#include "app/DataCheck.h"
 #include "app/HiscoreScreen.h"
 #include "app/Menus.h"
 #include "app/PlayerForms.h"
@@ -15,18 +17,32 @@
 #include "board/LevelEditor.h"
 #include "engine/ArchiveKey.h"
 #include "engine/ImageFile.h"
-#include "engine/LittleEndian.h"
 #include "engine/SafeFile.h"
+#include "pieces/PlayerFiles.h"
 #include "platform/Audio.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteEngine.h"
 
 namespace {
 constexpr int kProgressMax = 69;
+
+// Runs one loading step. Should it run out of memory (a file or a record far
+// larger than any the game has), the step fails with a message naming what it
+// was loading, instead of the program ending on an uncaught exception.
+template <class Step>
+bool LoadStep(const std::string& what, std::string& error, Step&& step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to load " + what + ".";
+    return false;
+  }
 }
+}  // namespace
 
 Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
     : Platform(platform), Options(options), Canopy(&platform.GetRenderer()), Timer(platform.GetClock()) {
+  if (Options.SaveHome.empty()) Options.SaveHome = Options.Home;
   // The form's component settings.
   Canopy.Width = 800;
   Canopy.Height = 600;
@@ -61,7 +77,7 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   GuiBase1.Canvas = &Canvas;
   GuiBase1.Images = &Images;
   GuiBase1.Fonts = &Fonts;
-  GuiBase1.ClipboardText = [this] { return plat::Utf8ToAnsi(Platform.ClipboardText()); };
+  GuiBase1.ClipboardText = [this] { return ClipboardForGame(); };
   GuiBase1.SetPublisher(&Canopy);
 
   Timer.SetSpeed(120.0);
@@ -75,6 +91,7 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
     }
     TimerProcess();
     ++TotalTicks;
+    ReplayTick();
     if (Options.Ticks >= 0 && TotalTicks >= Options.Ticks) Close();
   };
 
@@ -103,10 +120,23 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Credits = std::make_unique<TCredits>(*this);
   Hiscores = std::make_unique<THiscoreScreen>(*this);
   Editor = std::make_unique<TLevelEditor>(*this);
+
+  // The session's one seed: the one asked for, or one drawn from the clock
+  // now, which the session's replay keeps.
+  if (!Options.Seed) {
+    Options.Seed = static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
+                                         std::chrono::system_clock::now().time_since_epoch().count());
+  }
+  StartRecording();
 }
 
 Tmain::~Tmain() {
   if (Created_) FormDestroy();
+  // A replay played in a save folder of its own, which goes with it.
+  if (!ReplaySaveHome_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(ReplaySaveHome_, ec);
+  }
 }
 
 int Tmain::CentreOffset(int inner, int outer) { return outer / 2 - inner / 2; }
@@ -114,6 +144,18 @@ int Tmain::CentreOffset(int inner, int outer) { return outer / 2 - inner / 2; }
 std::string Tmain::ProgramPath(const std::string& relative) const {
   if (Options.Home.empty()) return relative;
   return (std::filesystem::path(Options.Home) / relative).string();
+}
+
+std::string Tmain::SavePath(const std::string& relative) const {
+  return (std::filesystem::path(Options.SaveHome) / relative).string();
+}
+
+std::string Tmain::PackHome(const std::string& pack) const {
+  std::error_code ec;
+  if (Options.SaveHome == Options.Home || std::filesystem::exists(PackFolder(Options.SaveHome, pack), ec))
+    return Options.SaveHome;
+  if (std::filesystem::exists(PackFolder(Options.Home, pack), ec)) return Options.Home;
+  return Options.SaveHome;
 }
 
 void Tmain::ShowError(const std::string& text) { Platform.MessageBox("Grovewright", text, true); }
@@ -191,21 +233,18 @@ void Tmain::DrawProgress() {
 
 bool Tmain::LoadMapPoints(std::string& error) {
   const std::string path = ProgramPath("data/mappoints.map");
-  // 8-byte records into points 1, 2, ...; records past the 110th are ignored
-  // rather than written beyond the table. Only a plain file of sensible size
-  // is read: a pipe would block the start for ever.
+  // Only a plain file of sensible size is read: a pipe would block the start
+  // for ever.
   std::vector<uint8_t> bytes;
   std::string why;
-  if (!ReadSmallFile(path, 64 * 1024, bytes, why)) {
+  if (!ReadSmallFile(path, kMaxMapPointsFileBytes, bytes, why)) {
     error = "Cannot read the map points file " + path + ": " + why;
     return false;
   }
-  if (bytes.size() % 8 != 0) {
-    error = "The map points file " + path + " is cut short.";
+  if (!DecodeMapPoints(bytes.data(), bytes.size(), MapPoints, why)) {
+    error = "The map points file " + path + " is " + why + ".";
     return false;
   }
-  for (size_t k = 1; k <= 110 && 8 * k <= bytes.size(); ++k)
-    MapPoints[k] = {GetI32(&bytes[8 * (k - 1)]), GetI32(&bytes[8 * (k - 1) + 4])};
   return true;
 }
 
@@ -221,7 +260,9 @@ bool Tmain::FormCreate() {
   AdvanceProgress();
   // 4.
   std::string error;
-  if (!LoadMapPoints(error) || !Credits->Load(ProgramPath("data/credits.txt"), error)) {
+  if (!LoadStep(ProgramPath("data/mappoints.map"), error, [&] { return LoadMapPoints(error); }) ||
+      !LoadStep(ProgramPath("data/credits.txt"), error,
+                [&] { return Credits->Load(ProgramPath("data/credits.txt"), error); })) {
     ShowError(error);
     ExitCode = 1;
     return false;
@@ -241,13 +282,9 @@ bool Tmain::FormCreate() {
   CPDb1.SetFileName(ProgramPath("Data/GameData.CPDB"));
   CPDb2.SetFileName(ProgramPath("Data/GameDataParticles.CPDB"));
   ApplyGameArchiveKey(CPDb1, CPDb2);
-  // 12. One random generator, seeded once.
-  if (Options.Seed) {
-    Random.Seed(*Options.Seed);
-  } else {
-    Random.Seed(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
-                                      std::chrono::system_clock::now().time_since_epoch().count()));
-  }
+  // 12. One random generator, seeded once (the seed drawn from the clock when
+  // none was given, Tmain's constructor).
+  Random.Seed(*Options.Seed);
   EffectRandom.Seed(Random.State() ^ 0x9E3779B9u);
   // 13.
   AdvanceProgress();
@@ -255,14 +292,36 @@ bool Tmain::FormCreate() {
   // audio device: every call still works and nothing is heard.
   // Without the archive at all, every music entry would report its own error
   // box before the first sample ends the program; one clear message is enough.
-  if (!CPDb1.Open()) {
+  // Every record the game needs is looked for now, so that a missing one is
+  // named at once rather than showing up as an invisible piece or a wrong
+  // picture.
+  for (TCPDb* archive : {&CPDb1, &CPDb2}) {
+    std::string memory;
+    if (!LoadStep(archive->FileName(), memory, [&] { return archive->Open(); })) {
+      Platform.HideWindow();
+      ShowError("Cannot read the game data file " + archive->FileName() + ": " +
+                (memory.empty() ? archive->LastError() : "not enough memory") + ". Please build or reinstall the game.");
+      ExitCode = 1;
+      return false;
+    }
+  }
+  const std::string missing = DataCheckMessage(CheckGameArchives(CPDb1, CPDb2), CPDb1.FileName(), CPDb2.FileName());
+  if (!missing.empty()) {
     Platform.HideWindow();
-    ShowError("Cannot read the game data file " + CPDb1.FileName() + ". Please build or reinstall the game.");
+    ShowError(missing);
     ExitCode = 1;
     return false;
   }
   if (Platform.Headless()) plat::Audio_SetNoDevice(true);
-  Sound.StartUp(CPDb1);
+  if (!LoadStep("the music and sounds of " + CPDb1.FileName(), error, [&] {
+        Sound.StartUp(CPDb1);
+        return true;
+      })) {
+    Platform.HideWindow();
+    ShowError(error);
+    ExitCode = 1;
+    return false;
+  }
   // 15-16.
   AdvanceProgress();
   RenderReady = false;
@@ -285,7 +344,13 @@ bool Tmain::FormCreate() {
   LoadImageIndexes();
   // 21. The last player and the options; the command line has the last word
   // on the window.
-  LoadConfig();
+  if (!LoadStep(ConfigPath(Options.Home), error, [&] {
+        LoadConfig();
+        return true;
+      })) {
+    FatalError(error);
+    return false;
+  }
   if (Options.Windowed) SetFullScreen(false);
   if (Options.FullScreen) SetFullScreen(true);
   // 22-25.
@@ -299,6 +364,10 @@ bool Tmain::FormCreate() {
   if (!Options.Script.empty()) {
     try {
       Script_ = std::make_unique<TInputScript>(TInputScript::Load(Options.Script));
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "grovewright: not enough memory to load the script %s\n", Options.Script.c_str());
+      ExitCode = 2;
+      return false;
     } catch (const std::exception& ex) {
       std::fprintf(stderr, "grovewright: %s\n", ex.what());
       ExitCode = 2;
@@ -330,14 +399,25 @@ void Tmain::CanopyInitialize(bool& success) {
     DeviceDead_ = true;
     ExitCode = 1;
   };
+  // A step that runs out of memory fails like any other; the line says so.
+  std::string error;
+  auto why = [&](const std::string& reason) {
+    if (!error.empty()) return std::string(": not enough memory");
+    return reason.empty() ? std::string() : ": " + reason;
+  };
   AdvanceProgress();
-  if (!Fonts.LoadFromCPDb(CPDb1)) return fail("the fonts from " + CPDb1.FileName());
+  if (!LoadStep(CPDb1.FileName(), error, [&] { return Fonts.LoadFromCPDb(CPDb1); }))
+    return fail("the fonts from " + CPDb1.FileName() + why(CPDb1.LastError()));
   AdvanceProgress();
-  if (!Images.LoadFromCPDb(CPDb1)) return fail("the images from " + CPDb1.FileName());
+  if (!LoadStep(CPDb1.FileName(), error, [&] { return Images.LoadFromCPDb(CPDb1); }))
+    return fail("the images from " + CPDb1.FileName() + why(Images.LastError()));
   AdvanceProgress();
-  if (!ImagesParticles.LoadFromCPDb(CPDb2)) return fail("the particle images from " + CPDb2.FileName());
+  if (!LoadStep(CPDb2.FileName(), error, [&] { return ImagesParticles.LoadFromCPDb(CPDb2); }))
+    return fail("the particle images from " + CPDb2.FileName() + why(ImagesParticles.LastError()));
   AdvanceProgress();
-  if (!GuiBase1.LoadLayout(ProgramPath("data/interface.gui"))) return fail(GuiBase1.LastError());
+  const std::string layout = ProgramPath("data/interface.gui");
+  if (!LoadStep(layout, error, [&] { return GuiBase1.LoadLayout(layout); }))
+    return fail(error.empty() ? GuiBase1.LastError() : layout + why(""));
   success = true;
 }
 
@@ -405,7 +485,21 @@ void Tmain::FreeSpriteEngine() {
 }
 
 int Tmain::Run() {
-  while (!Closing_) RunFrame();
+  try {
+    while (!Closing_) {
+      if (Replay_)
+        RunReplayFrame();
+      else
+        RunFrame();
+    }
+  } catch (...) {
+    // An error nothing caught ends the program: the replay of the session
+    // up to it is kept, to show how it came about.
+    SaveSessionReplay();
+    throw;
+  }
+  if (Replay_) return FinishReplay();
+  SaveSessionReplay();
   return ExitCode;
 }
 
@@ -419,7 +513,7 @@ void Tmain::RunFrame() {
     up.Button = 0;
     up.X = ScriptX_;
     up.Y = ScriptY_;
-    Platform.InjectEvent(up);
+    SendEvent(up);
     PendingRelease_ = false;
   }
   RunScriptCommands();
@@ -430,6 +524,9 @@ void Tmain::RunFrame() {
 }
 
 void Tmain::DispatchEvent(const plat::Event& e) {
+  // Every input is recorded as the game takes it, before it acts (F9 saves a
+  // replay that holds its own key).
+  if (Recorder_) Recorder_->Input(TotalTicks, e);
   switch (e.Type) {
     case plat::EventType::Quit:
       Close();
@@ -482,84 +579,93 @@ void Tmain::DispatchEvent(const plat::Event& e) {
 
 void Tmain::RunScriptCommands() {
   if (!Script_) return;
-  for (const TScriptCommand& c : Script_->TakeDue(TotalTicks)) {
-    plat::Event e;
-    switch (c.Type) {
-      case TScriptCommand::Mouse:
-        e.Type = plat::EventType::MouseMove;
-        e.X = c.X;
-        e.Y = c.Y;
-        Platform.InjectEvent(e);
-        ScriptX_ = c.X;  // where the next down/up lands
-        ScriptY_ = c.Y;
-        break;
-      case TScriptCommand::Click:
-        e.Type = plat::EventType::MouseMove;
-        e.X = c.X;
-        e.Y = c.Y;
-        Platform.InjectEvent(e);
-        e.Type = plat::EventType::MouseDown;
-        Platform.InjectEvent(e);
+  for (const TScriptCommand& c : Script_->TakeDue(TotalTicks)) RunScriptCommand(c);
+}
+
+bool Tmain::ScriptPictureDueBy(int64_t tick) const {
+  return (Script_ && Script_->PictureDueBy(tick)) || (Replay_ && Replay_->PictureDueNext());
+}
+
+void Tmain::SendEvent(const plat::Event& e) {
+  if (Replay_)
+    DispatchEvent(e);
+  else
+    Platform.InjectEvent(e);
+}
+
+void Tmain::RunScriptCommand(const TScriptCommand& c) {
+  plat::Event e;
+  auto send = [&](plat::EventType type) {
+    e.Type = type;
+    SendEvent(e);
+  };
+  auto moveTo = [&](int x, int y) {
+    e.X = ScriptX_ = x;  // where the next down/up lands
+    e.Y = ScriptY_ = y;
+    send(plat::EventType::MouseMove);
+  };
+  switch (c.Type) {
+    case TScriptCommand::Mouse:
+      moveTo(c.X, c.Y);
+      break;
+    case TScriptCommand::Click:
+      moveTo(c.X, c.Y);
+      send(plat::EventType::MouseDown);
+      PendingRelease_ = true;
+      break;
+    case TScriptCommand::Tap:
+      // The press and the release reach the game between the same two
+      // frames, as a quick click or a touchpad tap does.
+      moveTo(c.X, c.Y);
+      send(plat::EventType::MouseDown);
+      send(plat::EventType::MouseUp);
+      break;
+    case TScriptCommand::Down:
+    case TScriptCommand::Up:
+    case TScriptCommand::RightDown:
+    case TScriptCommand::RightUp:
+      // A press that names its point takes the cursor there with it, as a
+      // window's press does.
+      if (c.At) {
         ScriptX_ = c.X;
         ScriptY_ = c.Y;
-        PendingRelease_ = true;
-        break;
-      case TScriptCommand::Tap:
-        // The press and the release reach the game between the same two
-        // frames, as a quick click or a touchpad tap does.
-        e.Type = plat::EventType::MouseMove;
-        e.X = c.X;
-        e.Y = c.Y;
-        Platform.InjectEvent(e);
-        e.Type = plat::EventType::MouseDown;
-        Platform.InjectEvent(e);
-        e.Type = plat::EventType::MouseUp;
-        Platform.InjectEvent(e);
-        ScriptX_ = c.X;
-        ScriptY_ = c.Y;
-        break;
-      case TScriptCommand::Down:
-      case TScriptCommand::Up:
-      case TScriptCommand::RightDown:
-      case TScriptCommand::RightUp: {
-        e.Type = (c.Type == TScriptCommand::Down || c.Type == TScriptCommand::RightDown)
-                     ? plat::EventType::MouseDown
-                     : plat::EventType::MouseUp;
-        e.Button = (c.Type == TScriptCommand::RightDown || c.Type == TScriptCommand::RightUp) ? 1 : 0;
-        e.X = ScriptX_;
-        e.Y = ScriptY_;
-        Platform.InjectEvent(e);
-        break;
       }
-      case TScriptCommand::Key:
-        e.Type = plat::EventType::KeyDown;
-        e.Key = c.Code;
-        Platform.InjectEvent(e);
-        e.Type = plat::EventType::KeyUp;
-        Platform.InjectEvent(e);
-        break;
-      case TScriptCommand::Char:
-        e.Type = plat::EventType::KeyChar;
-        e.Char = static_cast<unsigned char>(c.Code);
-        Platform.InjectEvent(e);
-        break;
-      case TScriptCommand::TypeText:
-        for (char ch : c.Text) {
-          e.Type = plat::EventType::KeyChar;
-          e.Char = static_cast<unsigned char>(ch);
-          Platform.InjectEvent(e);
-        }
-        break;
-      case TScriptCommand::Screenshot:
-        if (!CanopyScreener1.CaptureTo(c.Text))
-          std::fprintf(stderr, "grovewright: cannot save the screenshot %s\n", c.Text.c_str());
-        break;
-      case TScriptCommand::Dump:
-        if (!WriteDump(c.Text)) std::fprintf(stderr, "grovewright: cannot write the dump %s\n", c.Text.c_str());
-        break;
-      case TScriptCommand::Quit:
-        Close();
-        break;
-    }
+      e.Button = c.Button;
+      e.X = ScriptX_;
+      e.Y = ScriptY_;
+      send(c.Type == TScriptCommand::Down || c.Type == TScriptCommand::RightDown ? plat::EventType::MouseDown
+                                                                                 : plat::EventType::MouseUp);
+      break;
+    case TScriptCommand::Key:
+    case TScriptCommand::KeyDown:
+    case TScriptCommand::KeyUp:
+      e.Key = c.Code;
+      if (c.Type != TScriptCommand::KeyUp) send(plat::EventType::KeyDown);
+      if (c.Type != TScriptCommand::KeyDown) send(plat::EventType::KeyUp);
+      break;
+    case TScriptCommand::Char:
+      e.Char = static_cast<unsigned char>(c.Code);
+      send(plat::EventType::KeyChar);
+      break;
+    case TScriptCommand::TypeText:
+      for (char ch : c.Text) {
+        e.Char = static_cast<unsigned char>(ch);
+        send(plat::EventType::KeyChar);
+      }
+      break;
+    case TScriptCommand::Focus:
+    case TScriptCommand::Blur:
+      send(c.Type == TScriptCommand::Focus ? plat::EventType::FocusGained : plat::EventType::FocusLost);
+      break;
+    case TScriptCommand::Screenshot:
+      if (!CanopyScreener1.CaptureTo(c.Text))
+        std::fprintf(stderr, "grovewright: cannot save the screenshot %s\n", c.Text.c_str());
+      break;
+    case TScriptCommand::Dump:
+      if (!WriteDump(c.Text)) std::fprintf(stderr, "grovewright: cannot write the dump %s\n", c.Text.c_str());
+      break;
+    case TScriptCommand::Quit:
+      Close();
+      break;
   }
 }

@@ -12,7 +12,9 @@
 
 #include "app/InputScript.h"
 #include "app/LaunchOptions.h"
+#include "app/MapPoints.h"
 #include "app/Random.h"
+#include "app/Replay.h"
 #include "app/ScreenState.h"
 #include "app/SoundManager.h"
 #include "engine/CPDb.h"
@@ -47,10 +49,6 @@ class TLevelEditor;
 enum TCachedImage {
   ciNotYouClickHere, ciMouse, ciLevelComplete, ciTabSelection, ciHint, ciIcons, ciParticlesArvanels,
   ciCipo, ciGuiTree, ciGuiFogo, ciGuiGota, ciGuiMontanha, ciMarcadorFinal, ciCount
-};
-
-struct TMapPoint {
-  int32_t X = 0, Y = 0;
 };
 
 class Tmain {
@@ -126,6 +124,11 @@ class Tmain {
 
   // The program's folder joined with a relative path ("data/interface.gui").
   std::string ProgramPath(const std::string& relative) const;
+  // The folder under which a level pack lies: the player's folder for packs
+  // made in the editor (and new ones), the program's for shipped packs.
+  std::string PackHome(const std::string& pack) const;
+  // The player's folder joined with a relative path ("arvanels.cfg").
+  std::string SavePath(const std::string& relative) const;
   // An error the player must see: a message box, or standard error when headless.
   void ShowError(const std::string& text);
   // Ends drawing for good after a fatal error; the message is shown and the
@@ -134,7 +137,30 @@ class Tmain {
 
   // Automation.
   void RunScriptCommands();
-  bool ScriptPictureDueBy(int64_t tick) const { return Script_ && Script_->PictureDueBy(tick); }
+  // One command of a script or a replay: its events go to the game.
+  void RunScriptCommand(const TScriptCommand& c);
+  bool ScriptPictureDueBy(int64_t tick) const;
+
+  // Replays (MainReplay.cpp). Every session is recorded; a replay set before
+  // start-up is played instead of live input, and Run then answers 1 when
+  // its end differs from the recording's.
+  // False, with the reason, when the replay's save folder cannot be made.
+  bool SetReplay(std::unique_ptr<TReplay> replay, std::string& error);
+  bool Replaying() const { return Replay_ != nullptr; }
+  // The digest of what play has decided: the screen, the board, the player's
+  // score, lives and mana, the selection and the random generator; and the
+  // same in words.
+  uint64_t StateDigest() const;
+  std::string StateSummary() const;
+  // The session so far as a replay ("" while replaying).
+  std::string ReplayText() const;
+  // replays/last.replay under the save folder (the older ones move up to
+  // last-4.replay), and the --record file.
+  void SaveSessionReplay();
+  // F9: the replay so far under a name with the date and time; its name
+  // shows for two seconds.
+  void SaveReplaySnapshot();
+  void DrawReplayNotice();
   std::string DumpState();
   bool WriteDump(const std::string& path);
 
@@ -265,7 +291,7 @@ class Tmain {
   int32_t BreakSoundThrottle = 0;
   int32_t StartDelay = 0;
   int32_t SortTicks = 0;
-  std::array<TMapPoint, 111> MapPoints{};  // index 1..110
+  TMapPoints MapPoints{};  // index 1..110
   double FadeLevel = 0;
   bool RelaxedMode = false;
   std::string CurrentMusic;
@@ -289,6 +315,17 @@ class Tmain {
 
  private:
   void DispatchEvent(const plat::Event& e);
+  // A script's or a replay's event: queued as if from the window, or, while
+  // replaying (live input is shut out), dispatched at once.
+  void SendEvent(const plat::Event& e);
+  void RunReplayFrame();
+  int FinishReplay();
+  // The ticks the frame about to run will run (the --ticks limit cuts the last).
+  int FrameTicksDue() const;
+  // After each tick: a digest every second, recorded or compared.
+  void ReplayTick();
+  std::string ClipboardForGame();
+  void StartRecording();
   void AdvanceProgress();
   void DrawProgress();
   bool Click();
@@ -302,6 +339,15 @@ class Tmain {
   std::unique_ptr<TSpriteEngine> SpriteEngine_;
   std::unique_ptr<TBackground> Background_;
   std::unique_ptr<TInputScript> Script_;
+  std::unique_ptr<TReplayRecorder> Recorder_;
+  std::unique_ptr<TReplay> Replay_;
+  std::string ReplaySaveHome_;       // the replay's own save folder, removed at the end
+  int64_t ReplayDivergedAt_ = -1;    // the first tick whose digest differs
+  uint64_t ReplayStartCounter_ = 0;  // the clock when a windowed replay began
+  bool ReplayEnded_ = false;         // every frame of the replay has run
+  bool ReplayStopped_ = false;       // the window was closed before the end
+  std::string ReplayNotice_;         // "Replay saved as ..." after F9
+  int64_t ReplayNoticeUntil_ = 0;    // the tick the notice goes at
   bool Closing_ = false;
   bool Created_ = false;
   bool Destroyed_ = false;

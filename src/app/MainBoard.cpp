@@ -184,12 +184,13 @@ bool Tmain::StartPlay(std::string& error) {
     error = "\"" + PrintableName(pack) + "\" cannot be a level pack: " + reason + ".";
     return false;
   }
-  if (!std::filesystem::exists(LevelCellsPath(Options.Home, pack, 1), ec)) {
+  const std::string home = PackHome(pack);
+  if (!std::filesystem::exists(LevelCellsPath(home, pack, 1), ec)) {
     error = "There is no level pack \"" + PrintableName(pack) + "\" (no " +
-            PrintableName(LevelCellsPath(Options.Home, pack, 1)) + ").";
+            PrintableName(LevelCellsPath(home, pack, 1)) + ").";
     return false;
   }
-  const int count = CountPackLevels(Options.Home, pack);
+  const int count = CountPackLevels(home, pack);
   if (Options.PlayLevel < 1 || Options.PlayLevel > count) {
     error = "The level pack \"" + PrintableName(pack) + "\" has " + std::to_string(count) +
             " level(s); there is no level " + std::to_string(Options.PlayLevel) + ".";
@@ -204,6 +205,9 @@ bool Tmain::StartPlay(std::string& error) {
   player.PlayerName = "Tester";
   player.Persistent = false;
   player.StartGame(pack == "Game Levels");
+  // --hints-seen: a player who has played before (the level bot is one).
+  if (Options.HintsSeen)
+    for (size_t i = 1; i < player.TutorialFlags.size(); ++i) player.TutorialFlags[i] = 0;
   TBoard& board = Board();
   board.InitTiles();
   if (!board.OpenPack(pack)) {

@@ -24,6 +24,9 @@ constexpr double kNoticeScale = 1.4;
 }  // namespace
 
 void Tmain::TimerTimer() {
+  // The frame is recorded as it begins, with the ticks it is about to run:
+  // should one of them end the program, its replay still reaches it.
+  if (Recorder_) Recorder_->Frame(TotalTicks, FrameTicksDue());
   aKeyboard.Update();
   aMouse.Update();
   if (Platform.Headless()) {
@@ -86,7 +89,10 @@ bool Tmain::Click() { return aMouse.Pressed(0); }
 
 void Tmain::CanopyRender() {
   if (!RenderReady) return;
-  Platform.CursorPosition(MouseX, MouseY);
+  // Where the mouse events the game took left the cursor (the window's
+  // cursor, unless a replay shuts the window's input out).
+  MouseX = LastMouseX_;
+  MouseY = LastMouseY_;
   TSpriteEngine& sprites = SpriteEngine();
   auto blackFill = [&] { Canvas.FillRect(0, 0, 800, 600, 0xFF000000, kBlendOpaque); };
   auto fadeLayer = [&] {
@@ -194,6 +200,7 @@ void Tmain::CanopyRender() {
       break;
   }
   if (HintShown) DrawHintPointer();
+  DrawReplayNotice();
 }
 
 void Tmain::DrawNotice(const std::string& headline, const std::string& prompt) {
@@ -305,6 +312,8 @@ void Tmain::FormKeyDown(int key) {
   if ((ScreenState == ssEditorTest || ScreenState == ssEditor) && key == plat::vkEscape) {
     // Test play goes back to the editor; the editor asks whether to leave.
     Editor->EscapeKey();
+  } else if (key == plat::vkF1 + 8) {
+    SaveReplaySnapshot();  // F9
   } else if (key == plat::vkF12) {
     const std::string name = CanopyScreener1.NextFileName();
     if (!CanopyScreener1.Capture())

@@ -23,7 +23,7 @@ bool Tmain::SetFullScreen(bool fullScreen) {
 
 void Tmain::LoadConfig() {
   TPlayer& player = Player();
-  switch (player.LoadConfig(Options.Home)) {
+  switch (player.LoadConfig(Options.SaveHome)) {
     case TPlayer::TConfigState::Missing: {
       // A first start fills the screen, where the screen is big enough for
       // the game's picture and the window system lets us.
@@ -45,13 +45,13 @@ void Tmain::LoadConfig() {
 
 void Tmain::SaveConfig() {
   std::string error;
-  if (!Player().SaveConfig(Options.Home, Platform.FullScreen(), error)) ShowError("Cannot save the options: " + error);
+  if (!Player().SaveConfig(Options.SaveHome, Platform.FullScreen(), error)) ShowError("Cannot save the options: " + error);
 }
 
 void Tmain::SaveProgress() {
   TPlayer& player = Player();
   if (!player.Persistent || player.PlayerName.empty()) return;
-  const std::string home = Options.Home;
+  const std::string home = Options.SaveHome;
   TProgressRecord progress;
   progress.Level = Board_ ? Board_->LevelNumber : 1;
   progress.Score = player.Score;
@@ -74,7 +74,7 @@ void Tmain::LoadProgress() {
   std::string error;
   std::optional<TProgressRecord> progress =
       pack.empty() ? std::nullopt
-                   : ReadProgressFile(ProgressPath(Options.Home, player.PlayerName, pack, RelaxedMode), error);
+                   : ReadProgressFile(ProgressPath(Options.SaveHome, player.PlayerName, pack, RelaxedMode), error);
   if (!progress) {
     // No saved game (or one that cannot be trusted): a fresh start, saved.
     player.ApplyProgress(TProgressRecord{});

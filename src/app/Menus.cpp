@@ -49,6 +49,20 @@ std::vector<TPackEntry> ScanLevelPacks(const std::string& levelsFolder) {
   return packs;
 }
 
+std::vector<TPackEntry> ScanLevelPacks(const std::string& playerLevels, const std::string& shippedLevels) {
+  std::vector<TPackEntry> packs = ScanLevelPacks(playerLevels);
+  if (shippedLevels == playerLevels) return packs;
+  for (const TPackEntry& shipped : ScanLevelPacks(shippedLevels)) {
+    const bool hidden = std::any_of(packs.begin(), packs.end(), [&](const TPackEntry& p) { return p.Name == shipped.Name; });
+    if (!hidden) packs.push_back(shipped);
+  }
+  std::sort(packs.begin(), packs.end(), [](const TPackEntry& a, const TPackEntry& b) {
+    const int c = CompareTextNoCase(a.Name, b.Name);
+    return c != 0 ? c < 0 : a.Name < b.Name;
+  });
+  return packs;
+}
+
 TMenus::TMenus(Tmain& game) : Game(game) {}
 
 void TMenus::CreateButtons() {
@@ -224,7 +238,7 @@ void TMenus::OpenPackChooser() {
   Game.LevelPacks.clear();
   TGuiListBox* list = FindListBox(gui, TControlName::LevelPacksList);
   if (list) list->Clear();
-  for (const TPackEntry& pack : ScanLevelPacks(Game.ProgramPath("levels"))) {
+  for (const TPackEntry& pack : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
     if (list) list->Add(plat::Utf8ToAnsi(pack.Name) + " - " + std::to_string(pack.LevelFiles) + " Levels");
     Game.LevelPacks.push_back(pack.Name);
   }
@@ -262,7 +276,7 @@ void TMenus::CancelPack() {
 }
 
 bool TMenus::PackPlayable(const std::string& pack) {
-  if (CountPackLevels(Game.Options.Home, pack) > 0) return true;
+  if (CountPackLevels(Game.PackHome(pack), pack) > 0) return true;
   Game.ShowError("The level pack \"" + plat::Utf8ToAnsi(pack) + "\" has no first level (levels/" + pack +
                  "/1.lvl). Please build or reinstall the game.");
   return false;

@@ -23,6 +23,9 @@ struct TPackEntry {
 // name can be used as a pack name, in alphabetical order (ignoring case).
 // The process's current folder is left alone.
 std::vector<TPackEntry> ScanLevelPacks(const std::string& levelsFolder);
+// The packs of the player's levels folder and of the shipped one together; a
+// pack of the player's hides a shipped one of the same name.
+std::vector<TPackEntry> ScanLevelPacks(const std::string& playerLevels, const std::string& shippedLevels);
 
 class TMenus {
  public:

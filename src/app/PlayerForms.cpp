@@ -72,7 +72,7 @@ void TPlayerForms::OpenSelectPlayer() {
   if (!list) return;
   list->Clear();
   const std::string& current = Game.Player().PlayerName;
-  for (const std::string& name : ListPlayers(Game.Options.Home)) {
+  for (const std::string& name : ListPlayers(Game.Options.SaveHome)) {
     list->Add(name);
     if (name == current) list->SetItemIndex(list->Count() - 1);
   }
@@ -107,7 +107,7 @@ void TPlayerForms::RemoveYes() {
   TGuiListBox* list = FindListBox(gui, TControlName::ListBoxPlayers);
   if (list && list->ItemIndex() >= 0) {
     std::error_code ec;
-    std::filesystem::remove(PlayerMarkerPath(Game.Options.Home, list->SelectedText()), ec);
+    std::filesystem::remove(PlayerMarkerPath(Game.Options.SaveHome, list->SelectedText()), ec);
     if (ec) Game.ShowError("Cannot remove the player \"" + list->SelectedText() + "\": " + ec.message() + ".");
     else list->Delete(list->ItemIndex());
   }

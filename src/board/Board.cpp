@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 
 #include "app/Main.h"
 #include "board/BoardTab.h"
@@ -100,7 +101,7 @@ bool TBoard::OpenPack(const std::string& name) {
   }
   PackName = name;
   LevelCount = 0;
-  const std::string home = Game.Options.Home;
+  const std::string home = Game.PackHome(name);
   // A level saved when the game died half-way is finished or rolled back
   // before anything of the pack is read.
   RecoverFileGroups(PackFolder(home, name));
@@ -134,10 +135,17 @@ bool TBoard::LoadLevel() {
   Completed = 0;
   CleanLevel();
 
-  const std::string home = Game.Options.Home;
+  const std::string home = Game.PackHome(PackName);
   std::string error;
-  std::optional<TLevelOptions> options =
-      ReadLevelOptions(LevelOptionsPath(home, PackName, LevelNumber), error);
+  // A level's files are small and read with a cap; should memory still run
+  // out, the level is refused with its name like any unreadable level.
+  const std::string where = "level " + std::to_string(LevelNumber) + " of the pack \"" + PackName + "\"";
+  std::optional<TLevelOptions> options;
+  try {
+    options = ReadLevelOptions(LevelOptionsPath(home, PackName, LevelNumber), error);
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to load " + where + ".";
+  }
   if (!options) {
     LastError = error;
     return false;
@@ -150,8 +158,12 @@ bool TBoard::LoadLevel() {
                 "\" allows no kind of piece, so it cannot be played.";
     return false;
   }
-  std::optional<std::vector<TCellRecord>> cells =
-      ReadLevelCells(LevelCellsPath(home, PackName, LevelNumber), error);
+  std::optional<std::vector<TCellRecord>> cells;
+  try {
+    cells = ReadLevelCells(LevelCellsPath(home, PackName, LevelNumber), error);
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to load " + where + ".";
+  }
   if (!cells) {
     LastError = error;
     return false;
@@ -247,7 +259,7 @@ bool TBoard::SaveLevel() {
       cells.push_back(rec);
     }
   }
-  const std::string home = Game.Options.Home;
+  const std::string home = Game.PackHome(PackName);
   std::string error;
   if (!WriteLevel(home, PackName, LevelNumber, o, cells, error)) {
     LastError = error;

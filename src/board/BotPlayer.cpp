@@ -315,19 +315,19 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
   options.Play = true;
   options.PlayPack = pack;
   options.PlayLevel = level;
+  // A player who has played before: the tutorial hints are done.
+  options.HintsSeen = true;
   Tmain game(*platform, options);
   if (!game.FormCreate()) {
     result.Error = "the game could not start " + pack + " level " + std::to_string(level) + " in " + home;
     return result;
   }
-  // A player who has played before: the tutorial hints are done.
-  TPlayer& player = game.Player();
-  for (size_t i = 1; i < player.TutorialFlags.size(); ++i) player.TutorialFlags[i] = 0;
   const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
   // The bot's own choices draw from a generator of their own, so its timing
   // does not disturb the game's refills of the same seed.
   TBotPlayer bot(game, seed * 2654435761u + 17u, settings);
   // Time over ends every level; the limit only guards against a stopped clock.
   result = bot.Play(static_cast<int64_t>(levelTime + 60) * 121 + 4000);
+  if (settings.KeepReplay) result.Replay = game.ReplayText();
   return result;
 }

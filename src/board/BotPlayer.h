@@ -27,6 +27,8 @@ struct TBotSettings {
   // Frames (1/60 s) between the hand's steps: onto a piece, press, release.
   int HandMinFrames = 5;
   int HandMaxFrames = 9;
+  // Keep the run's replay in the result.
+  bool KeepReplay = false;
 };
 
 struct TBotLevelResult {
@@ -45,6 +47,7 @@ struct TBotLevelResult {
   std::string FinalBoard;  // the board at the end, drawn by DrawBotGrid
   int64_t Ticks = 0;       // process ticks played
   std::string Error;       // the game could not start the level
+  std::string Replay;      // the run as a replay, when the settings ask for it
 };
 
 class TBotPlayer {

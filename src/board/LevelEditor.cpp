@@ -165,7 +165,7 @@ void TLevelEditor::ShowPackChoice() {
   TGuiListBox* list = FindListBox(gui, N::LevelList);
   if (list) list->Clear();
   PackNames_.clear();
-  for (const TPackEntry& pack : ScanLevelPacks(Game.ProgramPath("levels"))) {
+  for (const TPackEntry& pack : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
     // The story campaign is not offered for editing.
     if (SameText(pack.Name, kStoryPackName)) continue;
     if (list) list->Add(plat::Utf8ToAnsi(pack.Name) + " - " + std::to_string(pack.LevelFiles) + " Levels");
@@ -252,7 +252,7 @@ void TLevelEditor::NewPack() {
     return;
   }
   const std::string pack = plat::AnsiToUtf8(name);
-  const fs::path folder = PackFolder(Game.Options.Home, pack);
+  const fs::path folder = PackFolder(Game.PackHome(pack), pack);
   std::error_code ec;
   fs::create_directories(folder, ec);  // an existing pack's folder stays as it is
   if (!fs::is_directory(folder, ec)) {
@@ -467,7 +467,7 @@ void TLevelEditor::AppendLevel() {
       return;
     }
     // The count follows the files: the new level may join ones beyond it.
-    board.LevelCount = CountPackLevels(Game.Options.Home, board.PackName);
+    board.LevelCount = CountPackLevels(Game.PackHome(board.PackName), board.PackName);
     RefreshBar();
   });
 }

@@ -2,6 +2,7 @@
 
 #include "engine/LittleEndian.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -59,6 +60,11 @@ TLevelOptions TLevelOptions::Decode(const uint8_t* b) {
   return o;
 }
 
+void TLevelOptions::Bound() {
+  LevelTime = std::clamp(LevelTime, 0, kMaxLevelTime);
+  MaxCaveiras = std::clamp(MaxCaveiras, kMinSkulls, kMaxSkulls);
+}
+
 std::array<uint8_t, kCellRecordSize> TCellRecord::Encode() const {
   std::array<uint8_t, kCellRecordSize> b{};
   PutI32(&b[0], Col);
@@ -98,7 +104,9 @@ std::optional<TLevelOptions> ReadLevelOptions(const std::string& path, std::stri
     error = "The level options file \"" + path + "\" is cut short.";
     return std::nullopt;
   }
-  return TLevelOptions::Decode(bytes.data());
+  TLevelOptions options = TLevelOptions::Decode(bytes.data());
+  options.Bound();
+  return options;
 }
 
 std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, std::string& error) {

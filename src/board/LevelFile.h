@@ -24,6 +24,12 @@ constexpr uint8_t kNoPiece = 9;
 constexpr size_t kOptionsSize = 76;
 constexpr size_t kCellRecordSize = 12;
 
+// The ranges of a level's numbers: the level compiler accepts nothing else,
+// and the editor's options form neither.
+constexpr int32_t kMinLevelTime = 1, kMaxLevelTime = 99999;
+constexpr int32_t kMinSkulls = 0, kMaxSkulls = 9999;
+constexpr int32_t kMinBackground = 1, kMaxBackground = 11;
+
 // The options of a level, laid out as in the ".opt" file.
 struct TLevelOptions {
   int32_t LevelTime = 100;
@@ -39,7 +45,14 @@ struct TLevelOptions {
            AllowRed;
   }
   std::array<uint8_t, kOptionsSize> Encode() const;
-  static TLevelOptions Decode(const uint8_t* bytes);  // 76 bytes
+  static TLevelOptions Decode(const uint8_t* bytes);  // 76 bytes, as they are
+  // A level file read from disk may hold any numbers (a hand-made one, or one
+  // of an older game): brings them to the nearest that keeps what the level
+  // means, so that no count of seconds or skulls can overflow in play. A time
+  // beyond the largest becomes the largest (over a day); one of 0 or less
+  // runs out at once, and stays 0. The most skulls go into their range. The
+  // background keeps its number: the picture shown is the nearest one.
+  void Bound();
 };
 
 struct TCellRecord {
@@ -58,7 +71,7 @@ std::string LevelOptionsPath(const std::string& home, const std::string& pack, i
 std::string LevelCellsPath(const std::string& home, const std::string& pack, int level);
 
 // Reading returns nullopt and a message for the player when the file is
-// missing, unreadable or short. A ".lvl" file is read to its end; a trailing
+// missing, unreadable or short. The options come back bounded (see Bound). A ".lvl" file is read to its end; a trailing
 // partial record is an error.
 std::optional<TLevelOptions> ReadLevelOptions(const std::string& path, std::string& error);
 std::optional<std::vector<TCellRecord>> ReadLevelCells(const std::string& path, std::string& error);

@@ -12,10 +12,7 @@
 
 class TGuiBase;
 
-// The ranges the fields accept, the same as the level sources'.
-constexpr int32_t kMinLevelTime = 1, kMaxLevelTime = 99999;
-constexpr int32_t kMinSkulls = 0, kMaxSkulls = 9999;
-constexpr int32_t kMinBackground = 1, kMaxBackground = 11;
+// The fields accept the ranges of LevelFile.h, the same as the level sources'.
 
 // The text as a 32-bit whole number: optional blanks around an optional sign
 // and decimal digits. False for anything else, or a number out of 32 bits.

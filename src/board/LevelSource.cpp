@@ -205,13 +205,13 @@ TLevelSource ParseLevelSource(const std::string& text, const std::string& name) 
     RejectChildren(node);
     if (key == "time") {
       node.Expect(2, 2);
-      level.Options.LevelTime = static_cast<int32_t>(node.Int(1, 1, 99999));
+      level.Options.LevelTime = static_cast<int32_t>(node.Int(1, kMinLevelTime, kMaxLevelTime));
     } else if (key == "background") {
       node.Expect(2, 2);
-      level.Options.Background = static_cast<int32_t>(node.Int(1, 1, 11));
+      level.Options.Background = static_cast<int32_t>(node.Int(1, kMinBackground, kMaxBackground));
     } else if (key == "max-skulls") {
       node.Expect(2, 2);
-      level.Options.MaxCaveiras = static_cast<int32_t>(node.Int(1, 0, 9999));
+      level.Options.MaxCaveiras = static_cast<int32_t>(node.Int(1, kMinSkulls, kMaxSkulls));
     } else if (key == "allow") {
       node.Expect(2, 9);
       level.AllowLine = node.Line;
@@ -250,13 +250,7 @@ TLevelSource ParseLevelSource(const std::string& text, const std::string& name) 
   return level;
 }
 
-TLevelSource LoadLevelSource(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataError(path + ": cannot open file");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ParseLevelSource(ss.str(), path);
-}
+TLevelSource LoadLevelSource(const std::string& path) { return ParseLevelSource(DataFile::ReadText(path), path); }
 
 std::string FormatLevelSource(const TLevelSource& level, const std::string& heading) {
   DataWriter out;
@@ -298,10 +292,16 @@ std::vector<std::string> LevelErrors(const TLevelSource& level) {
   std::vector<std::string> errors;
   const TLevelOptions& o = level.Options;
   if (!o.AnyAllowed()) errors.push_back(Where(level, level.AllowLine) + "no piece kind is allowed");
-  if (o.Background < 1 || o.Background > 11)
-    errors.push_back(Where(level, 0) + "background " + std::to_string(o.Background) + " is outside 1..11");
-  if (o.LevelTime < 1) errors.push_back(Where(level, 0) + "the level time must be at least 1 second");
-  if (o.MaxCaveiras < 0) errors.push_back(Where(level, 0) + "the number of skulls cannot be negative");
+  auto range = [](int32_t min, int32_t max) { return std::to_string(min) + ".." + std::to_string(max); };
+  if (o.Background < kMinBackground || o.Background > kMaxBackground)
+    errors.push_back(Where(level, 0) + "background " + std::to_string(o.Background) + " is outside " +
+                     range(kMinBackground, kMaxBackground));
+  if (o.LevelTime < kMinLevelTime || o.LevelTime > kMaxLevelTime)
+    errors.push_back(Where(level, 0) + "the level time " + std::to_string(o.LevelTime) + " is outside " +
+                     range(kMinLevelTime, kMaxLevelTime) + " seconds");
+  if (o.MaxCaveiras < kMinSkulls || o.MaxCaveiras > kMaxSkulls)
+    errors.push_back(Where(level, 0) + "the number of skulls " + std::to_string(o.MaxCaveiras) + " is outside " +
+                     range(kMinSkulls, kMaxSkulls));
   for (int r = 1; r <= kBoardRows; ++r) {
     for (int c = 1; c <= kBoardCols; ++c) {
       const TLevelCell& cell = level.At(c, r);

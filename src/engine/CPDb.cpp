@@ -1,11 +1,14 @@
 #include "engine/CPDb.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 #include <nettle/md5.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -110,21 +113,24 @@ struct RecordUnpacker {
   }
 
   // Large records: a helper thread decrypts ahead of zlib and then hashes behind
-  // it, so the three stages overlap. The output room is the full original size
-  // plus one from the start (already bounded by the caller), because the helper
-  // reads it while zlib writes further on. Returns with Started false when no
-  // thread could be started; the caller then goes the serial way.
+  // it, so the three stages overlap. The output room grows with the output, as
+  // in the serial way, never trusting the header's size: before each growth the
+  // helper is let catch up, so that it never reads the buffer while it moves.
+  // Returns with Started false when no thread could be started; the caller
+  // then goes the serial way.
   bool Parallel(std::vector<uint8_t>& stream, uint8_t digest[MD5_DIGEST_SIZE]) {
     const size_t base = stream.size(), storedSize = Stored.size(), whole = WholeBlocks();
     const size_t limit = size_t{OriginalSize} + 1;
+    size_t room = std::min(limit, std::max(storedSize * 4, kStep));
     z_stream z{};
     if (inflateInit(&z) != Z_OK) return false;
-    stream.resize(base + limit);
-    uint8_t* const out = stream.data() + base;
+    stream.resize(base + room);
 
-    // Bytes ready for zlib; and bytes zlib has written, with the top bit set once it has stopped.
+    // Bytes ready for zlib; bytes zlib has written, with the top bit set once
+    // it has stopped; and bytes the helper has hashed.
     std::atomic<size_t> decrypted{Cipher ? 0 : storedSize};
     std::atomic<uint64_t> produced{0};
+    std::atomic<size_t> hashedUpTo{0};
     constexpr uint64_t kStopped = uint64_t{1} << 63;
     std::thread helper;
     try {
@@ -147,8 +153,11 @@ struct RecordUnpacker {
           const uint64_t state = produced.load(std::memory_order_acquire);
           const size_t upTo = static_cast<size_t>(state & ~kStopped);
           if (upTo > hashed) {
-            md5_update(&md5, upTo - hashed, out + hashed);
+            // The buffer is looked up afresh: it may have moved since the last round.
+            md5_update(&md5, upTo - hashed, stream.data() + base + hashed);
             hashed = upTo;
+            hashedUpTo.store(hashed, std::memory_order_release);
+            hashedUpTo.notify_one();
           } else if (state & kStopped) {
             break;
           } else {
@@ -176,9 +185,16 @@ struct RecordUnpacker {
         fed = ready;
       }
       const size_t before = z.total_out;
-      if (before == limit) break;  // longer than the original size
-      z.next_out = out + before;
-      z.avail_out = static_cast<uInt>(std::min(limit - before, kStep));
+      if (before == room) {
+        if (room == limit) break;  // longer than the original size
+        size_t hashed;
+        while ((hashed = hashedUpTo.load(std::memory_order_acquire)) < before)
+          hashedUpTo.wait(hashed, std::memory_order_acquire);
+        room = std::min(limit, room * 2);
+        stream.resize(base + room);
+      }
+      z.next_out = stream.data() + base + before;
+      z.avail_out = static_cast<uInt>(std::min(room - before, kStep));
       const int result = inflate(&z, Z_NO_FLUSH);
       produced.store(z.total_out, std::memory_order_release);
       produced.notify_one();
@@ -197,6 +213,27 @@ struct RecordUnpacker {
   }
 };
 
+// Deflate never stores n bytes in more than n plus a few bytes per 16 KB block
+// and the stream's header and trailer (zlib's compressBound); a record that
+// claims more stored bytes than that is not a deflate stream of its original
+// size, and its stored bytes are not even read.
+uint64_t MaxStoredSize(uint64_t originalSize) { return originalSize + (originalSize >> 8) + 64; }
+
+// The original bytes a record can actually unpack to: 0 when its sizes already
+// rule it out (stored bytes past the end of the file or more than deflate could
+// need, an original size past the per-record cap or past what deflate can
+// produce from the stored bytes), since such a record fails before anything
+// is inflated.
+uint64_t ReadableOriginalSize(const TCPDbEntry& e, uint64_t fileSize) {
+  const uint64_t dataOffset = uint64_t{e.HeaderOffset} + kRecordHeaderSize;
+  if (dataOffset > fileSize || e.StoredSize > fileSize - dataOffset) return 0;
+  if (e.StoredSize > MaxStoredSize(e.OriginalSize)) return 0;
+  if (e.OriginalSize > TCPDb::kMaxOriginalSize || e.OriginalSize > e.StoredSize * kMaxInflateRatio) return 0;
+  return e.OriginalSize;
+}
+
+std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
 }  // namespace
 
 // Positional reads from the archive file, or from bytes held in memory. Every
@@ -211,12 +248,36 @@ class TCPDbSource {
     if (File_) std::fclose(File_);
   }
 
-  bool OpenFile(const std::string& path) {
-    File_ = std::fopen(path.c_str(), "rb");
-    if (!File_) return false;
-    // Only regular files: a directory or a device has no meaningful size.
+  // Only a regular file is opened: a pipe would block the open for ever and a
+  // device has no meaningful size. The type is checked before opening, and
+  // again on what was opened in case the name was swapped in between (the
+  // open does not wait, so a pipe slipped in cannot block it either).
+  bool OpenFile(const std::string& path, std::string& error) {
     struct stat info;
-    if (fstat(fileno(File_), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) return false;
+    if (::stat(path.c_str(), &info) != 0) {
+      error = "cannot open it: " + std::string(std::strerror(errno));
+      return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+      error = "it is not a plain file";
+      return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      error = "cannot open it: " + std::string(std::strerror(errno));
+      return false;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+      ::close(fd);
+      error = "it is not a plain file";
+      return false;
+    }
+    File_ = ::fdopen(fd, "rb");
+    if (!File_) {
+      ::close(fd);
+      error = "cannot open it: " + std::string(std::strerror(errno));
+      return false;
+    }
     Size_ = static_cast<uint64_t>(info.st_size);
     return true;
   }
@@ -271,16 +332,24 @@ void TCPDb::SetFileData(std::vector<uint8_t> bytes) {
 void TCPDb::Forget() {
   Opened_ = false;
   FileSize_ = 0;
+  DeclaredTotal_ = 0;
   Table_.clear();
   TableImage_.clear();
 }
 
-bool TCPDb::OpenSource(TCPDbSource& source) const {
+bool TCPDb::Fail(std::string why) {
+  LastError_ = std::move(why);
+  return false;
+}
+
+bool TCPDb::OpenSource(TCPDbSource& source) {
   if (InMemory_) {
     source.OpenMemory(Memory_);
     return true;
   }
-  return source.OpenFile(FileName_);
+  std::string why;
+  if (!source.OpenFile(FileName_, why)) return Fail(why);
+  return true;
 }
 
 bool TCPDb::CreateEmpty() {
@@ -290,10 +359,10 @@ bool TCPDb::CreateEmpty() {
     Memory_.assign(header, header + kHeaderSize);
   } else {
     std::FILE* file = std::fopen(FileName_.c_str(), "wb");
-    if (!file) return false;
+    if (!file) return Fail("cannot create it: " + std::string(std::strerror(errno)));
     bool written = std::fwrite(header, 1, kHeaderSize, file) == kHeaderSize;
     if (std::fclose(file) != 0) written = false;
-    if (!written) return false;
+    if (!written) return Fail("cannot write it: " + std::string(std::strerror(errno)));
   }
   FileSize_ = kHeaderSize;
   return true;
@@ -314,15 +383,19 @@ bool TCPDb::Open() {
     TCPDbSource source;
     Opened_ = OpenSource(source) && ReadTable(source, false);
   }
-  if (!Opened_) Forget();
+  if (Opened_)
+    LastError_.clear();
+  else
+    Forget();
   return Opened_;
 }
 
 bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
-  auto fail = [this] {
+  auto fail = [this](std::string why = "its record table is damaged or cut short") {
     Table_.clear();
     TableImage_.clear();
-    return false;
+    DeclaredTotal_ = 0;
+    return Fail(std::move(why));
   };
   const uint64_t size = source.Size();
   uint8_t header[kHeaderSize];
@@ -333,6 +406,7 @@ bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
   // A negative count cannot describe a table; refuse it rather than open an
   // archive that only looks empty.
   if (count < 0) return fail();
+  if (count > kMaxRecords) return fail("it claims " + std::to_string(count) + " records, more than an archive may hold");
 
   std::vector<uint8_t> image(header, header + kHeaderSize);
   std::vector<TCPDbEntry> table;
@@ -346,7 +420,7 @@ bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
       uint8_t field[4];
       if (!source.Read(at, field, 4)) return fail();
       const int32_t length = ReadI32(field);
-      if (length < 0 || static_cast<uint64_t>(length) > size - at - 4) return fail();
+      if (length < 0 || length > kMaxKeyBytes || static_cast<uint64_t>(length) > size - at - 4) return fail();
       entry.Key.resize(static_cast<size_t>(length));
       if (!source.Read(at + 4, entry.Key.data(), entry.Key.size())) return fail();
       image.insert(image.end(), field, field + 4);
@@ -360,11 +434,17 @@ bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
 
   if (reuseHeaders && size == FileSize_ && image == TableImage_ && table.size() == Table_.size()) return true;
 
+  uint64_t total = 0;
   for (TCPDbEntry& entry : table) {
     uint8_t recordHeader[kRecordHeaderSize];
     if (!source.Read(entry.HeaderOffset, recordHeader, kRecordHeaderSize)) return fail();
     ParseRecordHeader(recordHeader, entry);
+    total += ReadableOriginalSize(entry, size);
   }
+  if (total > kMaxTotalOriginalSize)
+    return fail("its records would unpack to " + Megabytes(total) + ", more than the " +
+                Megabytes(kMaxTotalOriginalSize) + " the game allows for one archive");
+  DeclaredTotal_ = total;
   Table_ = std::move(table);
   TableImage_ = std::move(image);
   FileSize_ = size;
@@ -416,16 +496,24 @@ bool TCPDb::ReadRecord(std::string_view key, std::vector<uint8_t>& stream) {
     return false;
   }
   const int index = IndexOf(key);
-  if (index < 0) return false;
+  if (index < 0) return Fail("it has no record \"" + std::string(key) + "\"");
   TCPDbEntry& entry = Table_[static_cast<size_t>(index)];
 
   // The record's own header is always read fresh: it sits just before its data.
+  // Should it have changed since the table was read, the archive's total is
+  // brought up to date and checked again.
   uint8_t recordHeader[kRecordHeaderSize];
-  if (!source.Read(entry.HeaderOffset, recordHeader, kRecordHeaderSize)) return false;
+  if (!source.Read(entry.HeaderOffset, recordHeader, kRecordHeaderSize)) return Fail("a record header is cut short");
+  const uint64_t before = ReadableOriginalSize(entry, source.Size());
   ParseRecordHeader(recordHeader, entry);
+  const uint64_t now = ReadableOriginalSize(entry, source.Size());
+  DeclaredTotal_ = DeclaredTotal_ - std::min(before, DeclaredTotal_) + now;
+  if (DeclaredTotal_ > kMaxTotalOriginalSize)
+    return Fail("its records would unpack to more than " + Megabytes(kMaxTotalOriginalSize));
   const uint64_t dataOffset = uint64_t{entry.HeaderOffset} + kRecordHeaderSize;
-  if (entry.StoredSize > source.Size() - std::min(dataOffset, source.Size())) return false;
-  if (entry.OriginalSize > kMaxOriginalSize || entry.OriginalSize > entry.StoredSize * kMaxInflateRatio) return false;
+  if (now != entry.OriginalSize || entry.StoredSize > source.Size() - std::min(dataOffset, source.Size()) ||
+      entry.StoredSize > MaxStoredSize(entry.OriginalSize))
+    return Fail("the record \"" + entry.Key + "\" claims sizes it cannot have");
 
   std::vector<uint8_t> stored(entry.StoredSize);
   if (!source.Read(dataOffset, stored.data(), stored.size())) return false;
@@ -442,5 +530,7 @@ bool TCPDb::ReadRecord(std::string_view key, std::vector<uint8_t>& stream) {
   if (!unpacker.Started) ok = unpacker.Serial(stream, digest);
   ok = ok && std::memcmp(digest, entry.Digest.data(), MD5_DIGEST_SIZE) == 0;
   stream.resize(ok ? base + entry.OriginalSize : base);
-  return ok;
+  if (!ok) return Fail("the record \"" + entry.Key + "\" is damaged");
+  LastError_.clear();
+  return true;
 }

@@ -31,6 +31,16 @@ class TCPDb {
   static constexpr int kMaxKeyLength = 56;
   // The most bytes one record may inflate to; larger records are refused.
   static constexpr uint32_t kMaxOriginalSize = 256u << 20;
+  // The most bytes all records together may inflate to. The game's data is a
+  // few tens of megabytes; an archive whose records claim more than this (each
+  // within the caps above) is refused at open, so a handful of small records
+  // that each inflate to hundreds of megabytes cannot exhaust memory or stall
+  // the start for a minute.
+  static constexpr uint64_t kMaxTotalOriginalSize = uint64_t{256} << 20;
+  // Bounds of the record table: the game has about a hundred records with
+  // short keys. A table beyond these is refused before anything is reserved.
+  static constexpr int32_t kMaxRecords = 1 << 16;
+  static constexpr int32_t kMaxKeyBytes = 1024;
 
   const std::string& FileName() const { return FileName_; }
   // Setting the name marks the archive as not yet opened.
@@ -56,11 +66,14 @@ class TCPDb {
   // Records of a megabyte or more are unpacked with the help of a short-lived
   // second thread; the call returns only when it is done.
   bool ReadRecord(std::string_view key, std::vector<uint8_t>& stream);
+  // Why the last Open or ReadRecord failed, in words ("" after a success).
+  const std::string& LastError() const { return LastError_; }
 
  private:
   bool ReadTable(TCPDbSource& source, bool reuseHeaders);
+  bool Fail(std::string why);
   bool CreateEmpty();
-  bool OpenSource(TCPDbSource& source) const;
+  bool OpenSource(TCPDbSource& source);
   void Forget();
 
   std::string FileName_;
@@ -69,6 +82,10 @@ class TCPDb {
   bool Opened_ = false;
   uint64_t FileSize_ = 0;
   std::vector<TCPDbEntry> Table_;
+  // The original sizes of the records that could be read (each within the
+  // per-record caps and its stored bytes inside the file), added up.
+  uint64_t DeclaredTotal_ = 0;
+  std::string LastError_;
   // The raw header and table bytes last read: when a later read finds them
   // unchanged (and the file size too), the record headers are not read again.
   std::vector<uint8_t> TableImage_;

@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <sstream>
+
+#include "engine/SafeFile.h"
 
 const std::string& DataNode::Token(int i) const {
   if (i < 0 || i >= Size()) Fail("expected at least " + std::to_string(i + 1) + " words");
@@ -69,13 +69,14 @@ std::string DataNode::Where() const { return File + ":" + std::to_string(Line); 
 
 void DataNode::Fail(const std::string& message) const { throw DataError(Where() + ": " + message); }
 
-DataFile DataFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataError(path + ": cannot open file");
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return Parse(ss.str(), path);
+std::string DataFile::ReadText(const std::string& path, size_t maxBytes) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadSmallFile(path, maxBytes, bytes, error)) throw DataError(error);
+  return std::string(bytes.begin(), bytes.end());
 }
+
+DataFile DataFile::Load(const std::string& path, size_t maxBytes) { return Parse(ReadText(path, maxBytes), path); }
 
 DataFile DataFile::Parse(const std::string& text, const std::string& name) {
   DataFile file;

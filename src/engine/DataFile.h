@@ -12,6 +12,7 @@
 // a line indented deeper than the one before is its child.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -41,10 +42,18 @@ class DataNode {
   int Line = 0;
 };
 
+// The largest content file read by default: the biggest source is a few tens
+// of kilobytes.
+constexpr size_t kMaxDataFileBytes = size_t{4} << 20;
+
 class DataFile {
  public:
-  // Throws DataError on unreadable files and unbalanced quotes.
-  static DataFile Load(const std::string& path);
+  // Throws DataError on unreadable files and unbalanced quotes. Only a plain
+  // file of at most maxBytes is read: a pipe, a device or a huge file in its
+  // place is refused at once with its name.
+  static DataFile Load(const std::string& path, size_t maxBytes = kMaxDataFileBytes);
+  // The whole text of such a file, with the same checks; throws DataError.
+  static std::string ReadText(const std::string& path, size_t maxBytes = kMaxDataFileBytes);
   static DataFile Parse(const std::string& text, const std::string& name);
 
   std::vector<DataNode> Nodes;

@@ -237,6 +237,11 @@ bool TCanopyFonts::LoadFromCPDb(TCPDb& archive) {
     if (!accept) continue;
     // The font joins the list first; one that fails to load stays, unloaded.
     TCanopyFont* font = Add();
+    // A font is a glyph table (one entry per 8-bit character at most) and one
+    // image: a record that claims more is refused before it is unpacked.
+    constexpr uint64_t kMostGlyphTableBytes = 16 + 256 * 8;
+    const uint64_t claimed = archive.Entries()[static_cast<size_t>(i)].OriginalSize;
+    if (claimed > kMostGlyphTableBytes + MaxImageRecordBytes(font->Image().Renderer())) return false;
     std::vector<uint8_t> bytes;
     if (!archive.ReadRecord(key, bytes)) return false;
     auto record = ParseFontRecord(bytes.data(), bytes.size());

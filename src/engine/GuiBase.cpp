@@ -1,5 +1,7 @@
 #include "engine/GuiBase.h"
 
+#include <algorithm>
+
 #include "engine/Canvas.h"
 #include "engine/GuiButton.h"
 #include "engine/GuiCheckBox.h"
@@ -9,6 +11,7 @@
 #include "engine/GuiLabel.h"
 #include "engine/GuiLayoutFile.h"
 #include "engine/GuiListBox.h"
+#include "engine/Images.h"
 
 namespace {
 constexpr int kVkShift = 16, kVkControl = 17, kVkMenu = 18;
@@ -20,6 +23,40 @@ TShiftState ModifierOf(int key) {
     case kVkMenu: return ssAlt;
     default: return 0;
   }
+}
+
+// Puts the list position of every image key of the controls into its image
+// property. False, with the reason, when a key names no image of the list.
+bool ResolveImageKeys(std::vector<TGuiLayoutControl>& controls, const TCanopyImages& images, std::string& error) {
+  for (TGuiLayoutControl& c : controls) {
+    std::vector<std::pair<std::string, int>> found;  // image property, position
+    for (const TGuiLayoutProp& p : c.Props) {
+      if (p.Type == ptFill || p.Type == ptFont) continue;
+      for (const char* indexName : {"ImageIndex", "IconIndex"}) {
+        if (!SameText(p.Name, GuiImageKeyProperty(indexName))) continue;
+        const int index = images.IndexOf(p.Value);
+        if (index < 0) {
+          const std::string* name = c.Value("Name");
+          error = "the control \"" + (name ? *name : c.ClassName) + "\" shows the image \"" + p.Value +
+                  "\", which is not loaded";
+          return false;
+        }
+        found.emplace_back(indexName, index);
+      }
+    }
+    for (const auto& resolved : found) {
+      const std::string& indexName = resolved.first;
+      auto it = std::find_if(c.Props.begin(), c.Props.end(), [&](const TGuiLayoutProp& q) {
+        return q.Type != ptFill && q.Type != ptFont && SameText(q.Name, indexName);
+      });
+      if (it != c.Props.end())
+        it->Value = std::to_string(resolved.second);
+      else
+        c.Props.push_back({indexName, ptInteger, std::to_string(resolved.second), {}, {}});
+    }
+    if (!ResolveImageKeys(c.Children, images, error)) return false;
+  }
+  return true;
 }
 
 TShiftState ButtonOf(int button) {
@@ -82,6 +119,7 @@ void TGuiBase::Build(TGuiControl& parent, const std::vector<TGuiLayoutControl>& 
 bool TGuiBase::LoadLayoutData(const uint8_t* data, size_t size) {
   std::vector<TGuiLayoutControl> controls;
   if (!ReadGuiLayout(data, size, controls, &LastError_)) return false;
+  if (HasImages() && !ResolveImageKeys(controls, *Images, LastError_)) return false;
   LastError_.clear();
   Build(*Root_, controls);
   return true;
@@ -90,10 +128,16 @@ bool TGuiBase::LoadLayoutData(const uint8_t* data, size_t size) {
 bool TGuiBase::LoadLayout(const std::string& path) {
   std::vector<TGuiLayoutControl> controls;
   if (!ReadGuiLayoutFile(path, controls, &LastError_)) return false;
+  if (HasImages() && !ResolveImageKeys(controls, *Images, LastError_)) {
+    LastError_ = path + ": " + LastError_;
+    return false;
+  }
   LastError_.clear();
   Build(*Root_, controls);
   return true;
 }
+
+bool TGuiBase::HasImages() const { return Images && Images->Count() > 0; }
 
 TGuiControl* TGuiBase::FindControl(std::string_view name) {
   // The root has no name of its own, so it never matches.

@@ -37,7 +37,10 @@ class TGuiBase : public TCanopySubscriber {
   TGuiTaskbar& Root() { return *Root_; }
 
   // Reads the layout file into the root, after any controls already there.
-  // False when it cannot be opened or read; then nothing is added.
+  // With an image list that holds images, the controls' image keys are looked
+  // up in it (see GuiImageKeyProperty); without one, the image properties keep
+  // the positions the layout was compiled with. False when the file cannot be opened or read,
+  // or names an image the list lacks; then nothing is added.
   bool LoadLayout(const std::string& path);
   bool LoadLayoutData(const uint8_t* data, size_t size);
   // Builds controls from layout records as children of parent.
@@ -77,6 +80,7 @@ class TGuiBase : public TCanopySubscriber {
 
  private:
   TShiftState Shift(TShiftState given) const;
+  bool HasImages() const;
   std::unique_ptr<TGuiTaskbar> Root_;
   std::string LastError_;
   TShiftState HeldKeys_ = 0;

@@ -1,10 +1,9 @@
 #include "engine/GuiLayoutFile.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "engine/GuiProperties.h"
+#include "engine/SafeFile.h"
 
 namespace {
 
@@ -148,6 +147,12 @@ void PutList(std::vector<uint8_t>& out, const std::vector<TGuiLayoutControl>& li
 
 }  // namespace
 
+std::string_view GuiImageKeyProperty(std::string_view indexProperty) {
+  if (SameText(indexProperty, "ImageIndex")) return "ImageKey";
+  if (SameText(indexProperty, "IconIndex")) return "IconKey";
+  return {};
+}
+
 const std::string* TGuiLayoutControl::Value(std::string_view name) const {
   for (const TGuiLayoutProp& p : Props)
     if (p.Type != ptFill && p.Type != ptFont && SameText(p.Name, name)) return &p.Value;
@@ -166,14 +171,12 @@ bool ReadGuiLayout(const uint8_t* data, size_t size, std::vector<TGuiLayoutContr
 }
 
 bool ReadGuiLayoutFile(const std::string& path, std::vector<TGuiLayoutControl>& out, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = path + ": cannot open file";
-    return false;
-  }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    if (error) *error = path + ": read error";
+  // Only a plain file of sensible size: a pipe would block the start for ever,
+  // a device or a huge file would exhaust memory.
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!ReadSmallFile(path, kGuiLayoutMaxFileBytes, bytes, why)) {
+    if (error) *error = why;
     return false;
   }
   if (!ReadGuiLayout(bytes.data(), bytes.size(), out, error)) {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/GuiStyle.h"
@@ -39,8 +40,19 @@ struct TGuiLayoutControl {
   const std::string* Value(std::string_view name) const;
 };
 
+// Image references. An image property ("ImageIndex", "IconIndex") holds a
+// position in the image list; the layout compiler also stores the image's key
+// in a companion text property ("ImageKey", "IconKey"), which controls do not
+// know and skip. The GUI base looks the key up in the image list it draws
+// with and puts the position found into the image property, so a missing or
+// reordered archive record cannot make a control show another picture.
+// The companion of an image property; "" for any other name.
+std::string_view GuiImageKeyProperty(std::string_view indexProperty);
+
 // Controls nest at most this deep; deeper files are refused.
 constexpr int kGuiLayoutMaxDepth = 32;
+// The largest layout file read: the game's is some tens of kilobytes.
+constexpr size_t kGuiLayoutMaxFileBytes = size_t{4} << 20;
 
 // Reads the root's control list. A class name that is not one of the nine
 // control kinds ends the list it stands in (nothing after it in that list is

@@ -198,7 +198,22 @@ class Compiler {
     p.Name = desc->Name;
     p.Type = desc->Type;
     Value(p, n, 1, kind);
+    // An image given by key keeps its key beside the index, for the game to
+    // look up; one given by number has none (a style's key goes with it).
+    const std::string_view keyProp = IsImageProperty(kind, p.Name) ? GuiImageKeyProperty(p.Name) : "";
+    const int index = keyProp.empty() ? -1 : std::atoi(p.Value.c_str());
     Set(c, std::move(p));
+    if (keyProp.empty()) return;
+    if (n.IsNumber(1)) {
+      Remove(c, keyProp);
+    } else {
+      std::string key = Images_.KeyOf ? Images_.KeyOf(index) : std::string();
+      Set(c, {std::string(keyProp), ptString, key.empty() ? n.Tokens[1] : key, {}, {}});
+    }
+  }
+
+  static void Remove(TGuiLayoutControl& c, std::string_view name) {
+    std::erase_if(c.Props, [&](const TGuiLayoutProp& q) { return SameText(q.Name, name); });
   }
 
   void Value(TGuiLayoutProp& p, const DataNode& n, int at, TGuiKind kind) {
@@ -409,6 +424,20 @@ bool Writable(const std::string& token) {
   return token.find('"') == std::string::npos || token.find('`') == std::string::npos;
 }
 
+// Whether p is the key companion that follows an image property written as
+// that very key, so that compiling the text again brings it back in its place.
+bool IsWrittenWithItsImage(const TGuiLayoutControl& c, TGuiKind kind, const TGuiLayoutProp& p,
+                           const TGuiSourceImages& images) {
+  const size_t at = static_cast<size_t>(&p - c.Props.data());
+  if (p.Type != ptString || at == 0) return false;
+  const TGuiLayoutProp& image = c.Props[at - 1];
+  if (image.Type != ptInteger || (image.Name != "ImageIndex" && image.Name != "IconIndex") ||
+      !IsImageProperty(kind, image.Name) || p.Name != GuiImageKeyProperty(image.Name))
+    return false;
+  const auto tokens = ValueTokens(image, kind, images);
+  return tokens && tokens->size() == 1 && tokens->front() == p.Value && tokens->front() != image.Value;
+}
+
 void WriteControl(DataWriter& w, const TGuiLayoutControl& c, const TGuiSourceImages& images) {
   TGuiKind kind = *GuiKindFromClassName(c.ClassName);
   const TGuiClassInfo& info = GuiClassInfo(kind);
@@ -423,7 +452,7 @@ void WriteControl(DataWriter& w, const TGuiLayoutControl& c, const TGuiSourceIma
   w.Write(head);
   w.BeginChildren();
   for (const TGuiLayoutProp& p : c.Props) {
-    if (&p == nameProp) continue;
+    if (&p == nameProp || IsWrittenWithItsImage(c, kind, p, images)) continue;
     const TGuiPropDesc* desc = FindGuiProp(info.Props, p.Name);
     std::optional<std::vector<std::string>> value;
     if (desc && desc->Type == p.Type && std::string(desc->Name) == p.Name) value = ValueTokens(p, kind, images);

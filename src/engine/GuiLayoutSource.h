@@ -19,7 +19,9 @@
 // colour value with red in the low byte),
 // effect (opaque, alpha, add or a number), alignment (left, right, center,
 // justify) and glyph position (left, right, top, bottom). ImageIndex and
-// IconIndex take an image key ("icons.image") resolved to its list index.
+// IconIndex take an image key ("icons.image") resolved to its list index; the
+// key itself is kept beside it (ImageKey, IconKey), so that the game finds the
+// picture by name (see GuiImageKeyProperty). A number gives the index alone.
 // `raw NAME TYPE VALUE...` writes a property the registry does not know (the
 // decompiler uses it for foreign files). Every unknown word is an error that
 // names its file and line.

@@ -38,7 +38,23 @@ plat::Renderer* RendererOf(TCanopyPublisher* publisher) {
   return device ? device->Renderer() : nullptr;
 }
 
+// The largest side the renderer takes, within the decoders' limit.
+int MaxSide(const plat::Renderer* renderer) {
+  const int limit = renderer ? renderer->MaxTextureSize() : 0;
+  return limit <= 0 || limit > kMaxImageSide ? kMaxImageSide : limit;
+}
+
 }  // namespace
+
+int64_t MaxImageTexels(const plat::Renderer* renderer) {
+  const int64_t side = MaxSide(renderer);
+  return std::min(side * side, kMaxImagePixels);
+}
+
+uint64_t MaxImageRecordBytes(const plat::Renderer* renderer) {
+  constexpr uint64_t kImageHeaderBytes = 33, kWidestPixel = 4;
+  return kImageHeaderBytes + static_cast<uint64_t>(MaxImageTexels(renderer)) * kWidestPixel;
+}
 
 struct TCanopyImage::Impl {
   plat::Renderer* Renderer = nullptr;
@@ -127,8 +143,7 @@ static bool PrepareLayout(TCanopyImage& image, int textureCount, std::string& er
 // Textures larger than the back end can hold fail here, with the reason; so do
 // textures past the largest picture we accept at all, whatever the back end.
 bool TCanopyImage::CheckTextureSize(const TCanopyImage& image, Impl& impl) {
-  int limit = impl.Renderer->MaxTextureSize();
-  if (limit <= 0 || limit > kMaxImageSide) limit = kMaxImageSide;
+  const int limit = MaxSide(impl.Renderer);
   const int64_t texels = static_cast<int64_t>(image.TextureSize.W) * image.TextureSize.H;
   if (image.TextureSize.W > limit || image.TextureSize.H > limit || texels > kMaxImagePixels) {
     return impl.Fail("texture " + std::to_string(image.TextureSize.W) + " x " +
@@ -157,6 +172,14 @@ bool TCanopyImage::LoadFromRecord(const TImageRecord& record) {
     return Impl_->Fail("pixel data is cut short");
   }
   if (!CheckTextureSize(*this, *Impl_)) return false;
+  // All the textures together may hold no more than one of the largest the
+  // renderer takes: many textures of the largest size are no picture the game
+  // has, only a way to make it allocate without end.
+  const int64_t allTexels = static_cast<int64_t>(texels) * record.TextureCount;
+  if (allTexels > MaxImageTexels(Impl_->Renderer)) {
+    return Impl_->Fail(std::to_string(record.TextureCount) + " textures of " + std::to_string(TextureSize.W) +
+                       " x " + std::to_string(TextureSize.H) + " are more than one image may hold");
+  }
   if (record.TextureCount == 0) {
     Impl_->Ready = true;  // a well-formed image with nothing to draw
     return true;
@@ -312,6 +335,15 @@ bool TCanopyImages::LoadImage(const std::string& key, TCPDb& archive, TCanopyQua
   }
   if (archive.RecordType(index) != kRecordImage) {
     LastError_ = key + ": not an image record";
+    return false;
+  }
+  // The size the record claims is checked before it is unpacked: a small
+  // record may claim to inflate to hundreds of megabytes.
+  const uint64_t claimed = archive.Entries()[static_cast<size_t>(index)].OriginalSize;
+  const uint64_t allowed = MaxImageRecordBytes(RendererOf(Publisher()));
+  if (claimed > allowed) {
+    LastError_ = key + ": the record claims " + std::to_string(claimed) + " bytes, more than an image may hold (" +
+                 std::to_string(allowed) + ")";
     return false;
   }
   TCanopyImage* image = Add();

@@ -98,6 +98,16 @@ class TCanopyImages : public TCanopySubscriber {
   std::string LastError_;
 };
 
+// The most texels one image may declare in all its textures together: one
+// texture of the largest size the renderer takes, and never more than
+// kMaxImagePixels (a renderer of nullptr or one that reports no limit counts
+// as kMaxImageSide). An image record that declares more is refused.
+int64_t MaxImageTexels(const plat::Renderer* renderer);
+// The most bytes an image record may unpack to for that renderer (its header
+// and MaxImageTexels pixels of the widest format). The image list refuses a
+// record whose archive entry claims more before reading a byte of it.
+uint64_t MaxImageRecordBytes(const plat::Renderer* renderer);
+
 // Reads one archive record into a bitmap: an image record with its textures
 // stacked vertically, or an image file chosen by the key's extension (.tga,
 // .jpg/.jpeg, .png, else a Windows bitmap).

@@ -191,9 +191,15 @@ bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     error = "\"" + path + "\" is too large to be one of the game's files.";
     return false;
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
+    return false;
+  }
+  // The name may have been swapped for something else since it was looked at.
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    error = "\"" + path + "\" is not a plain file.";
     return false;
   }
   // One byte more than expected, to notice a file that grew meanwhile.

@@ -60,32 +60,31 @@ void TSprite::Assign(const TSprite& source) {
   DrawMode = 0;
 }
 
-void TSprite::Collision(TSprite& other) {
-  Collided = false;
-  if (!CanCollide || !other.CanCollide || Killed || other.Killed) return;
-  bool hit = false;
+bool TSprite::Hits(const TSprite& other) const {
+  if (!CanCollide || !other.CanCollide || Killed || other.Killed) return false;
   switch (HitShape) {
     case 0: {
-      double dx = static_cast<double>(HitCenterX) - other.HitCenterX;
-      double dy = static_cast<double>(HitCenterY) - other.HitCenterY;
-      hit = static_cast<double>(HitRadius + other.HitRadius) > std::sqrt(dx * dx + dy * dy);
-      break;
+      const double dx = static_cast<double>(HitCenterX) - other.HitCenterX;
+      const double dy = static_cast<double>(HitCenterY) - other.HitCenterY;
+      // The radii are added as 64-bit integers: two huge radii must not wrap.
+      const int64_t radii = static_cast<int64_t>(HitRadius) + other.HitRadius;
+      return static_cast<double>(radii) > std::sqrt(dx * dx + dy * dy);
     }
     case 1:
-      hit = HitRect.Left < other.HitRect.Right && other.HitRect.Left < HitRect.Right &&
-            HitRect.Top < other.HitRect.Bottom && other.HitRect.Top < HitRect.Bottom;
-      break;
+      return HitRect.Left < other.HitRect.Right && other.HitRect.Left < HitRect.Right &&
+             HitRect.Top < other.HitRect.Bottom && other.HitRect.Top < HitRect.Bottom;
     case 2:
       for (const TPoint2& q : other.HitQuad) {
-        if (PointInQuad(HitQuad, q)) {
-          hit = true;
-          break;
-        }
+        if (PointInQuad(HitQuad, q)) return true;
       }
-      break;
+      return false;
     default:
-      break;
+      return false;
   }
+}
+
+void TSprite::Collision(TSprite& other) {
+  const bool hit = Hits(other);
   Collided = hit;
   if (hit) {
     OnCollision(other);

@@ -38,11 +38,20 @@ class TSprite {
   virtual void SetY(float v) { Y = v; }
   virtual void SetZ(int n);
   virtual void Assign(const TSprite& source);
-  virtual void Collision(TSprite& other);
+  // Sets Collided to Hits(other) and, on a hit, calls this sprite's
+  // OnCollision and then the other's. Final: the engine's collision pass
+  // finds the pairs to test from the hit shapes that Hits reads.
+  virtual void Collision(TSprite& other) final;
   virtual void Dead();
   virtual void OnCollision(TSprite& /*other*/) {}
   virtual void Move(float /*step*/) {}
   virtual void Draw();
+
+  // The hit test of Collision alone: both sprites can collide, neither is
+  // killed, and this sprite's HitShape meets the other's matching shape
+  // (circles, rectangles strictly overlapping, or one of the other's quad
+  // corners inside this quad). Sets no flag and calls no handler.
+  bool Hits(const TSprite& other) const;
 
   // Properties of the current image (0 when it is not in the list).
   int ImageWidth() const;

@@ -1,8 +1,12 @@
 #include "engine/SpriteEngine.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "engine/CollisionSnapshot.h"
 #include "engine/Sprite.h"
+
+TSpriteEngine::TSpriteEngine() = default;
 
 TSpriteEngine::~TSpriteEngine() {
   Destroying_ = true;
@@ -47,10 +51,77 @@ void TSpriteEngine::CollectDead() {
   }
 }
 
+// ---- Collisions ----------------------------------------------------------------
+//
+// A handler may change anything, but between two hits nothing changes but the
+// Collided flag of the first sprite of each pair tested. So the pass brings
+// its snapshot up to date (the sprites that can collide and the pairs of them
+// that can hit, found on a grid), runs to the next pair that hits, calls
+// Collision on it, brings the snapshot up to date again, and goes on from the
+// same place in the list. The pairs that miss in between leave one trace: a
+// row (the pairs of one first sprite) that ends without a hit, after testing
+// at least one pair, clears its first sprite's Collided.
+
 void TSpriteEngine::CollideAll() {
   TWalk walk(Walking_);
-  for (size_t i = 0; i < SpriteList.size(); ++i) {
-    for (size_t j = i + 1; j < SpriteList.size(); ++j) {
+  // The snapshot is kept for the next pass. A pass that a handler starts in
+  // the middle of this one finds none and takes one of its own.
+  struct TKeep {
+    std::unique_ptr<TCollisionSnapshot>& Home;
+    std::unique_ptr<TCollisionSnapshot> Snap;
+    ~TKeep() { Home = std::move(Snap); }
+  } keep{Snapshot_, std::move(Snapshot_)};
+  if (!keep.Snap) keep.Snap = std::make_unique<TCollisionSnapshot>();
+  TCollisionSnapshot& snap = *keep.Snap;
+
+  snap.Refresh(SpriteList);
+  // A pass with this many hits is one where most sprites meet: the plain
+  // walk is cheaper than a snapshot after every hit for the rest of it.
+  const size_t mostHits = 4 + SpriteList.size() / 8;
+  size_t hits = 0;
+  size_t i = 0, j = 1;  // the walk's place: the next pair it would test
+  size_t next = 0;      // the first pair of the snapshot at or after (i, j)
+  for (;;) {
+    size_t hit = snap.Pairs.size();
+    for (; next < snap.Pairs.size(); ++next) {
+      const TCollisionSnapshot::TPair pair = snap.Pairs[next];
+      if (SpriteList[snap.FirstIndex(pair)]->Hits(*SpriteList[snap.SecondIndex(pair)])) {
+        hit = next;
+        break;
+      }
+    }
+    const bool found = hit < snap.Pairs.size();
+    // The rows before the hit end without one.
+    const size_t rowsEnd = found ? snap.FirstIndex(snap.Pairs[hit]) : SpriteList.size();
+    const size_t collidersEnd = snap.CollidersEnd();
+    for (size_t c = snap.FirstColliderFrom(i); c < snap.Colliders.size(); ++c) {
+      const size_t row = snap.Colliders[c].Index;
+      if (row >= rowsEnd) break;
+      const size_t from = row == i ? j : row + 1;
+      if (from < collidersEnd) SpriteList[row]->Collided = false;
+    }
+    if (!found) return;
+    const TCollisionSnapshot::TPair pair = snap.Pairs[hit];
+    i = snap.FirstIndex(pair);
+    j = snap.SecondIndex(pair) + 1;
+    SpriteList[i]->Collision(*SpriteList[j - 1]);
+    if (++hits > mostHits) {
+      CollidePairsFrom(i, j);
+      return;
+    }
+    snap.Refresh(SpriteList);
+    next = snap.FirstPairFrom(i, j);
+  }
+}
+
+void TSpriteEngine::CollideAllPairs() {
+  TWalk walk(Walking_);
+  CollidePairsFrom(0, 1);
+}
+
+void TSpriteEngine::CollidePairsFrom(size_t i, size_t j) {
+  for (; i < SpriteList.size(); ++i, j = i + 1) {
+    for (; j < SpriteList.size(); ++j) {
       TSprite* a = SpriteList[i];
       TSprite* b = SpriteList[j];
       if (a->CanCollide && b->CanCollide) a->Collision(*b);

@@ -3,16 +3,19 @@
 // collisions and frees dead sprites at CollectDead.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <vector>
 
 class TSprite;
+class TCollisionSnapshot;
 class TCanopyCanvas;
 class TCanopyImages;
 class Tmain;
 
 class TSpriteEngine {
  public:
-  TSpriteEngine() = default;
+  TSpriteEngine();
   // Frees every remaining sprite, from the last list entry to the first.
   ~TSpriteEngine();
   TSpriteEngine(const TSpriteEngine&) = delete;
@@ -25,7 +28,17 @@ class TSpriteEngine {
   // under the sprite that is running.
   void CollectDead();
   void DrawAll();
+  // Tests every pair of colliding sprites, first (i) before second (j), i < j,
+  // in list order, exactly as CollideAllPairs does: the same Collision calls
+  // with a hit, in the same order, and the same Collided flags. Handlers may
+  // create, kill and re-file sprites; the walk goes on by index into the
+  // changed list. A grid over the hit boxes finds the pairs that can hit, so
+  // the cost follows the sprites and the overlapping pairs, not all pairs.
   void CollideAll();
+  // The plain walk over all pairs: for i from 0 and j from i + 1 while below
+  // the count (read afresh at every step), Collision when both can collide.
+  // The measure CollideAll is held to, by the tests and the benchmarks.
+  void CollideAllPairs();
   void SortByZ();
   int Count() const { return static_cast<int>(SpriteList.size()); }
   void Remove(TSprite* sprite);
@@ -44,6 +57,11 @@ class TSpriteEngine {
   std::vector<TSprite*> DeadList;
 
  private:
+  // The plain walk from pair (i, j) on, to the end of the list.
+  void CollidePairsFrom(size_t i, size_t j);
+
   bool Destroying_ = false;
   int Walking_ = 0;  // nested walks of MoveAll, DrawAll and CollideAll
+  // What the last collision pass found, kept for the next one.
+  std::unique_ptr<TCollisionSnapshot> Snapshot_;
 };

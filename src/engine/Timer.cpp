@@ -80,3 +80,10 @@ void TCanopyTimer::Process() {
     for (int64_t i = 0; i < count; ++i) OnProcess();
   TickBank_ &= 0xFFFFF;
 }
+
+void TCanopyTimer::ReplayFrame(int ticks) {
+  Delta_ = Elapsed();  // a later Idle measures from here
+  TickBank_ = static_cast<int64_t>(ticks < 0 ? 0 : ticks) * kOne;
+  Processed_ = false;
+  if (OnTimer) OnTimer();
+}

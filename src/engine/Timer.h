@@ -36,6 +36,9 @@ class TCanopyTimer {
   void Idle();
   // Called by the game inside OnTimer: fires OnProcess once per whole banked tick.
   void Process();
+  // One frame that runs exactly `ticks` process ticks, however much time has
+  // passed: a replay runs the frames of its recording as they were.
+  void ReplayFrame(int ticks);
   int FrameRate() const { return FrameRate_; }
 
   // Internal state, readable for tests and the developer overlay.

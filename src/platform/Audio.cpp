@@ -1,6 +1,7 @@
 #include "platform/Audio.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -173,6 +174,9 @@ int GetBytes(bool mem, const void* file, uint64_t offset, uint64_t length, std::
     size = static_cast<size_t>(length);
     return aeOk;
   }
+  // Only a plain file: a pipe would block the open for ever, a device never ends.
+  struct stat info;
+  if (::stat(static_cast<const char*>(file), &info) != 0 || !S_ISREG(info.st_mode)) return aeFileOpen;
   std::ifstream in(static_cast<const char*>(file), std::ios::binary | std::ios::ate);
   if (!in) return aeFileOpen;
   auto end = static_cast<uint64_t>(in.tellg());

@@ -65,6 +65,32 @@ inline bool CoordsInside(const TCanopyImage& image) {
   return true;
 }
 
+// A font record: parsed, written back and parsed again to the same glyphs
+// and pixels; one small enough is loaded and its own bytes drawn as text.
+inline bool FontRecordCase(const uint8_t* data, size_t size) {
+  Rig& rig = TheRig();
+  auto font = ParseFontRecord(data, size);
+  if (!font) return true;
+  const std::vector<uint8_t> bytes = EncodeFontRecord(*font);
+  auto again = ParseFontRecord(bytes.data(), bytes.size());
+  if (!again || again->Glyphs.size() != font->Glyphs.size() || again->Image.Pixels != font->Image.Pixels) {
+    return false;
+  }
+  const uint64_t pixels = static_cast<uint64_t>(font->Image.TextureWidth) * font->Image.TextureHeight *
+                          static_cast<uint64_t>(font->Image.TextureCount);
+  if (pixels > kDrawLimit) return true;
+  rig.Fonts.RemoveAll();
+  TCanopyFont* f = rig.Fonts.Add();
+  if (!f->LoadFromRecord(*font)) return true;
+  f->Style = font->FirstChar & 15;
+  // The text is the record's own bytes: tags, blanks and glyphs alike.
+  const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 48));
+  f->TextExtent(text);
+  rig.Device->OnRender = [&](TCanopyDevice&) { f->TextOutEx(text, 0xFFFFFFFF, 3.5f, 7, 0x80FF00FF, kBlendAlpha); };
+  rig.Device->Render(0, true);
+  return true;
+}
+
 inline bool ImageRecordFuzzEntry(const uint8_t* data, size_t size) {
   if (size == 0) return true;
   const int mode = data[0] % 6;
@@ -95,28 +121,7 @@ inline bool ImageRecordFuzzEntry(const uint8_t* data, size_t size) {
     return true;
   }
 
-  if (mode == 1) {
-    auto font = ParseFontRecord(data, size);
-    if (!font) return true;
-    const std::vector<uint8_t> bytes = EncodeFontRecord(*font);
-    auto again = ParseFontRecord(bytes.data(), bytes.size());
-    if (!again || again->Glyphs.size() != font->Glyphs.size() || again->Image.Pixels != font->Image.Pixels) {
-      return false;
-    }
-    const uint64_t pixels = static_cast<uint64_t>(font->Image.TextureWidth) * font->Image.TextureHeight *
-                            static_cast<uint64_t>(font->Image.TextureCount);
-    if (pixels > kDrawLimit) return true;
-    rig.Fonts.RemoveAll();
-    TCanopyFont* f = rig.Fonts.Add();
-    if (!f->LoadFromRecord(*font)) return true;
-    f->Style = font->FirstChar & 15;
-    // The text is the record's own bytes: tags, blanks and glyphs alike.
-    const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 48));
-    f->TextExtent(text);
-    rig.Device->OnRender = [&](TCanopyDevice&) { f->TextOutEx(text, 0xFFFFFFFF, 3.5f, 7, 0x80FF00FF, kBlendAlpha); };
-    rig.Device->Render(0, true);
-    return true;
-  }
+  if (mode == 1) return FontRecordCase(data, size);
 
   static const char* const kNames[] = {"f.png", "f.jpg", "f.tga", "f.bmp"};
   TBitmap32 bitmap;

@@ -27,7 +27,7 @@ class GameRunner {
   static bool Built();
   // Runs the game with the arguments (plus --headless and --home), in the
   // scratch folder as working directory. Returns the exit code; the standard
-  // error is kept in Errors.
+  // error is kept in Errors, the standard output in Output.
   int Run(const std::string& arguments);
   // Writes a script file into the folder and returns its path.
   std::string Script(const std::string& name, const std::string& text);
@@ -41,6 +41,7 @@ class GameRunner {
 
   std::filesystem::path Home;
   std::string Errors;
+  std::string Output;
 };
 
 std::string ReadFile(const std::filesystem::path& path);

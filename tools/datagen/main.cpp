@@ -5,6 +5,7 @@
 //   datagen preview KEY OUT.png --content DIR [--zoom N]
 //   datagen contact-sheet OUT.png --content DIR
 //   datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]
+//   datagen icon OUT.png [--zoom SIZE]
 //                                               (board, menu, map, splash, story, hiscore, gameover, credits)
 #include <cstdlib>
 #include <exception>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "AppIcon.h"
 #include "Pack.h"
 #include "Sheets.h"
 
@@ -25,6 +27,7 @@ int Usage() {
                "  datagen preview KEY OUT.png --content DIR [--zoom N]\n"
                "  datagen contact-sheet OUT.png --content DIR\n"
                "  datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]\n"
+               "  datagen icon OUT.png [--zoom SIZE]   the desktop icon (256 pixels unless a size is given)\n"
                "    scenes: board menu map splash story hiscore gameover credits\n";
   return 2;
 }
@@ -85,6 +88,10 @@ int main(int argc, char** argv) {
     if (command == "preview" && positional.size() == 2) return WritePreview(positional[0], positional[1], options, zoom);
     if (command == "contact-sheet" && positional.size() == 1) return WriteContactSheet(positional[0], options);
     if (command == "scene" && positional.size() == 2) return WriteScene(positional[0], positional[1], options, vision);
+    if (command == "icon" && positional.size() == 1) {
+      WriteAppIcon(positional[0], zoom > 4 ? zoom : 256);
+      return 0;
+    }
   } catch (const std::exception& e) {
     std::cerr << "datagen: " << e.what() << "\n";
     return 1;

@@ -2,10 +2,11 @@
 // level with different seeds, and prints how it went: per level the wins out
 // of the runs, the median and the smallest number of seconds left at the win,
 // and the mean number of moves and of spells cast; then a total line. The exit code is 1 when
-// some level is won in fewer than nine runs out of ten.
+// some level is won in fewer than nine runs out of ten. With --keep-losses
+// every lost run is kept as a replay, to be watched with grovewright --replay.
 //
 //   levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR]
-//            [--jobs J] [--verbose]
+//            [--jobs J] [--verbose] [--keep-losses DIR]
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -29,13 +31,15 @@ struct TRun {
 
 const char* kUsage =
     "usage: levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J] [--verbose]\n"
+    "                [--keep-losses DIR]\n"
     "  --runs N     runs per level, each with its own seed (default 10)\n"
     "  --seed S     seed of the first run; run i uses S + i (default 1)\n"
     "  --pack NAME  level pack (default \"Game Levels\")\n"
     "  --levels A-B levels to play, or one level A (default: the whole pack)\n"
     "  --home DIR   the game's folder with Data/, data/ and levels/ (default: this program's folder)\n"
     "  --jobs J     runs played at the same time, each in a process of its own (default 1)\n"
-    "  --verbose    one line per run\n";
+    "  --verbose    one line per run\n"
+    "  --keep-losses DIR  a replay of every lost run, as DIR/level-NN-seed-S.replay\n";
 
 std::string ProgramFolder(const char* argv0) {
   std::error_code ec;
@@ -76,6 +80,24 @@ bool Decode(const std::string& text, TBotLevelResult& r) {
   return true;
 }
 
+// Plays one run; a lost run's replay goes into keepDir (unless it is empty).
+TBotLevelResult PlayRun(const TRun& run, const std::string& home, const std::string& pack,
+                        const std::string& keepDir) {
+  TBotSettings settings;
+  settings.KeepReplay = !keepDir.empty();
+  TBotLevelResult r = RunBotOnLevel(home, pack, run.Level, run.Seed, settings);
+  if (!r.Error.empty()) std::fprintf(stderr, "levelbot: %s\n", r.Error.c_str());
+  if (settings.KeepReplay && !r.Won && r.Error.empty()) {
+    char name[64];
+    std::snprintf(name, sizeof name, "level-%02d-seed-%u.replay", run.Level, run.Seed);
+    const std::filesystem::path path = std::filesystem::path(keepDir) / name;
+    std::ofstream out(path, std::ios::binary);
+    out << r.Replay;
+    if (!out.flush()) std::fprintf(stderr, "levelbot: cannot write the replay %s\n", path.string().c_str());
+  }
+  return r;
+}
+
 struct TWorker {
   pid_t Pid = -1;
   int Fd = -1;
@@ -84,7 +106,8 @@ struct TWorker {
 
 // Plays every run, `jobs` at a time in child processes (each game is a whole
 // program state of its own), or one after the other in this process.
-void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string& pack, int jobs, bool verbose) {
+void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string& pack, int jobs, bool verbose,
+             const std::string& keepDir) {
   auto report = [&](const TRun& run) {
     if (!verbose) return;
     const TBotLevelResult& r = run.Result;
@@ -98,8 +121,7 @@ void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string
   };
   if (jobs <= 1) {
     for (TRun& run : runs) {
-      run.Result = RunBotOnLevel(home, pack, run.Level, run.Seed);
-      if (!run.Result.Error.empty()) std::fprintf(stderr, "levelbot: %s\n", run.Result.Error.c_str());
+      run.Result = PlayRun(run, home, pack, keepDir);
       report(run);
     }
     return;
@@ -118,8 +140,7 @@ void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string
       if (pid == 0) {
         close(fds[0]);
         const TRun& run = runs[next];
-        const TBotLevelResult r = RunBotOnLevel(home, pack, run.Level, run.Seed);
-        if (!r.Error.empty()) std::fprintf(stderr, "levelbot: %s\n", r.Error.c_str());
+        const TBotLevelResult r = PlayRun(run, home, pack, keepDir);
         const std::string line = Encode(r);
         if (write(fds[1], line.data(), line.size()) < 0) _exit(3);
         _exit(r.Error.empty() ? 0 : 2);
@@ -162,7 +183,7 @@ int Median(std::vector<int> v) {
 int main(int argc, char** argv) {
   long runsPerLevel = 10, seed = 1, first = 1, last = -1, jobs = 1;
   std::string pack = "Game Levels";
-  std::string home;
+  std::string home, keepDir;
   bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -191,6 +212,8 @@ int main(int argc, char** argv) {
                                        : ParseInt(v.substr(0, dash), 1, 9999, first) &&
                                              ParseInt(v.substr(dash + 1), 1, 9999, last) && first <= last;
       }
+    } else if (a == "--keep-losses") {
+      ok = value(keepDir) && !keepDir.empty();
     } else if (a == "--verbose") {
       verbose = true;
     } else if (a == "--help" || a == "-h") {
@@ -221,7 +244,15 @@ int main(int argc, char** argv) {
     for (long i = 0; i < runsPerLevel; ++i)
       runs.push_back({static_cast<int>(level), static_cast<uint32_t>(seed + i), {}});
   }
-  PlayAll(runs, home, pack, static_cast<int>(jobs), verbose);
+  if (!keepDir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(keepDir, ec);
+    if (!std::filesystem::is_directory(keepDir, ec)) {
+      std::fprintf(stderr, "levelbot: cannot make the folder %s for the lost runs\n", keepDir.c_str());
+      return 2;
+    }
+  }
+  PlayAll(runs, home, pack, static_cast<int>(jobs), verbose, keepDir);
 
   std::printf("%-5s %5s %7s %6s %6s %6s %6s %6s %6s  %s\n", "level", "time", "wins", "median", "min", "left%",
               "moves", "spells", "secs", "losses");
