@@ -41,15 +41,22 @@ std::string Slurp(const fs::path& path) {
 void WriteSource(const fs::path& folder, int level, int time, char piece) {
   fs::create_directories(folder);
   std::ofstream out(folder / ("0" + std::to_string(level) + ".txt"));
-  out << "time " << time << "\nbackground 1\nmax-skulls 0\nallow fire tree water\ntiles\n";
-  const char* rows[3] = {"\t__w__\n", "\t_____\n", "\t_____\n"};
-  for (const char* r : rows) out << r;
-  out << "spawns\n\tvvvvv\n\t.....\n\t.....\npieces\n";
-  // A move (two alike, one out of line) and no ready line.
+  out << "time " << time << "\nbackground 1\nmax-skulls 0\nallow fire tree water\n";
+  // Three rows of five cells at the top left, the rest of the grid empty.
+  auto grid = [&](const char* name, const std::vector<std::string>& rows) {
+    out << name << "\n";
+    for (int r = 0; r < 12; ++r) {
+      std::string row = r < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(r)] : "";
+      row.resize(18, '.');
+      out << "\t" << row << "\n";
+    }
+  };
   const char other = piece == 't' ? 'f' : 't';
-  out << "\t" << piece << piece << other << piece << "w\n";
-  out << "\t" << other << other << 'w' << other << piece << "\n";
-  out << "\tw" << 'w' << piece << 'w' << other << "\n";
+  grid("tiles", {"__w__", "_____", "_____"});
+  grid("spawns", {"vvvvv"});
+  // A move (two alike, one out of line) and no ready line.
+  grid("pieces", {std::string{piece, piece, other, piece, 'w'}, std::string{other, other, 'w', other, piece},
+                  std::string{'w', 'w', piece, 'w', other}});
 }
 
 TEST(KillTest, ACompiledPackIsNeverLeftHalfOldHalfNew) {

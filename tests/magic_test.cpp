@@ -218,8 +218,14 @@ TEST_F(Magic, LeavingPlayWinsAndRetriesDropFlightsAndButtons) {
   EXPECT_EQ(Player().ManaFire, 0) << "time over empties the pots";
 
   B().TimeOver = 0;
-  RaiseButton(4);
+  RaiseButton(2);
+  Player().Lives = 3;
+  Player().Retry(*Game);
+  EXPECT_EQ(Game->Magic().ButtonIfAny(2), nullptr) << "a retry takes the buttons away";
+
+  B().TimeOver = 0;
   B().Completed = 0;
+  RaiseButton(4);
   Game->Magic().FreeBar();
   EXPECT_EQ(Game->Magic().ButtonIfAny(4), nullptr) << "the bar takes its buttons along";
   EXPECT_EQ(Game->Magic().BarIfAny(), nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/NullRenderer.h"
 #include "engine/Canvas.h"
 #include "engine/Device.h"
 #include "engine/ImageRecord.h"
@@ -20,30 +21,6 @@ namespace {
 constexpr int kQuads = 4000;
 constexpr int kImages = 8;
 
-class NullRenderer : public plat::Renderer {
- public:
-  int Width() const override { return 800; }
-  int Height() const override { return 600; }
-  plat::TextureId CreateTexture(int, int) override { return ++Next_; }
-  bool UpdateTexture(plat::TextureId, const uint32_t*, int) override { return true; }
-  void DestroyTexture(plat::TextureId) override {}
-  void SetLinearFiltering(bool) override {}
-  void DrawTriangles(plat::TextureId, const plat::Vertex* v, int, const int*, int, int) override {
-    benchmark::DoNotOptimize(v);
-    ++Calls_;
-  }
-  void DrawLines(const plat::Vertex*, int, const int*, int, int) override {}
-  void DrawPoints(const plat::Vertex*, int, int) override {}
-  void SetClip(const plat::ClipRect*) override {}
-  void Clear(uint32_t) override {}
-  void Present() override {}
-  bool ReadPixels(std::vector<uint32_t>&, int&, int&) override { return false; }
-  int DrawCalls() const override { return Calls_; }
-
- private:
-  plat::TextureId Next_ = 0;
-  int Calls_ = 0;
-};
 
 // Eight 160 x 160 images of 4 x 4 patterns of 40 x 40, half-transparent edges.
 TImageRecord PieceSheet(int seed) {

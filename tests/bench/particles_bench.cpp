@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/ParticleSource.h"
+#include "bench/NullRenderer.h"
 #include "engine/Canvas.h"
 #include "engine/Device.h"
 #include "engine/ImageRecord.h"
@@ -34,28 +35,6 @@ const char* const kBurstNames[] = {"gota-spark",  "book-spark",    "fire-spark",
 const char* const kFlightNames[] = {"managreen",        "manablue",        "manayellow",        "manared",
                                     "magic-green-ball", "magic-blue-ball", "magic-yellow-ball", "magic-red-ball"};
 
-class NullRenderer : public plat::Renderer {
- public:
-  int Width() const override { return 800; }
-  int Height() const override { return 600; }
-  plat::TextureId CreateTexture(int, int) override { return ++Next_; }
-  bool UpdateTexture(plat::TextureId, const uint32_t*, int) override { return true; }
-  void DestroyTexture(plat::TextureId) override {}
-  void SetLinearFiltering(bool) override {}
-  void DrawTriangles(plat::TextureId, const plat::Vertex* v, int, const int*, int, int) override {
-    benchmark::DoNotOptimize(v);
-  }
-  void DrawLines(const plat::Vertex*, int, const int*, int, int) override {}
-  void DrawPoints(const plat::Vertex*, int, int) override {}
-  void SetClip(const plat::ClipRect*) override {}
-  void Clear(uint32_t) override {}
-  void Present() override {}
-  bool ReadPixels(std::vector<uint32_t>&, int&, int&) override { return false; }
-  int DrawCalls() const override { return 0; }
-
- private:
-  plat::TextureId Next_ = 0;
-};
 
 TPssSettings Shipped(const std::string& name) {
   return LoadParticleSource(
