@@ -1,6 +1,9 @@
 // Picture files: round trips through the four encoders, hand-made Targa and
 // bitmap variants, and damaged or lying files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -132,6 +135,33 @@ TEST(ImageFiles, SaveWritesTheFile) {
   EXPECT_FALSE(SaveImageFile((dir / "blocker" / "x.png").string(), in, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(SaveImageFile(path, TBitmap32{}, &error));  // nothing to write
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ImageFiles, AFullDiskLeavesTheOldPictureAndNoCutOffFile) {
+  // A file size limit stands in for a full disk: writes past it fail.
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "gw-image-full-disk";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "shot.png").string();
+  ASSERT_TRUE(SaveImageFile(path, TestPicture(8, 8, false)));
+  const auto oldSize = std::filesystem::file_size(path);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 512;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  const bool saved = SaveImageFile(path, TestPicture(256, 256, false), &error);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(std::filesystem::file_size(path), oldSize) << "the old picture stays whole";
+  int files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) files += e.is_regular_file();
+  EXPECT_EQ(files, 1) << "no temporary file is left";
   std::filesystem::remove_all(dir);
 }
 
