@@ -174,8 +174,8 @@ TEST(Replay, AnEditedInputTakesTheFirstFrameAtOrAfterItsTick) {
       "0 frames 2x10\n"
       "20 mouse 2 2\n"
       "20 frames 0x3 5\n"
-      "25 dump d.json\n"
-      "23 mouse 3 3\n"   // after the frames, at any tick up to the end
+      "25 dump d.json\n"  // after the last frame, in file order
+      "25 mouse 3 3\n"
       "25 end 0\n";
   TReplay replay = TReplay::Parse(kHead + body, "r");
   std::vector<std::pair<int64_t, int>> at;  // (frame, x) of each mouse input
@@ -285,7 +285,9 @@ TEST(Replay, LaunchOptionsLeaveSeedLevelAndInputToTheReplay) {
   EXPECT_TRUE(ParseLaunchOptions({"--record", "b.replay", "--play", "P", "2", "--hints-seen"}, rec, error)) << error;
   EXPECT_EQ(rec.Record, "b.replay");
   EXPECT_TRUE(rec.HintsSeen);
-  EXPECT_FALSE(ParseLaunchOptions({"--hints-seen"}, rec, error));
+  TLaunchOptions alone;
+  EXPECT_FALSE(ParseLaunchOptions({"--hints-seen"}, alone, error));
+  EXPECT_EQ(error, "--hints-seen only goes with --play");
 }
 
 // A replayed frame runs the recorded ticks whatever time has passed, and

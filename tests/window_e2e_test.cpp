@@ -254,7 +254,7 @@ TEST_F(WindowE2E, ASessionPlayedInAWindowReplaysHeadlessToTheSameState) {
   ASSERT_TRUE(WaitForState("state.json", is(number("next_visible"), 1), 60s));
   Click(400, 408);
   // The map, once the marker is there.
-  ASSERT_TRUE(WaitForState("state.json", is(number("arrived", "map"), 1)));
+  ASSERT_TRUE(WaitForState("state.json", is(number("arrived", "map"), 1))) << Runner->Read("state.json").substr(0, 900);
   Click(400, 300);
   ASSERT_TRUE(WaitForState("state.json", [&](const std::string& s) {
     return DumpNumber(s, "screen_state") == 2 && DumpNumber(s, "level", "board") == 2 &&

@@ -287,14 +287,16 @@ int Tmain::FinishReplay() {
                 static_cast<long long>(TotalTicks), static_cast<long long>(Replay_->EndTick));
     return 1;
   }
-  const bool same = ReplayEnded_ && ReplayDivergedAt_ < 0 && TotalTicks == Replay_->EndTick && digest == Replay_->EndDigest;
+  // The game may close itself in the last frame, as the recorded session did.
+  const bool ended = ReplayEnded_ || Replay_->FramesOver();
+  const bool same = ended && ReplayDivergedAt_ < 0 && TotalTicks == Replay_->EndTick && digest == Replay_->EndDigest;
   if (same) {
     std::printf("replay: the same as the recording's final state\n");
     return ExitCode;
   }
   std::printf("replay: DIFFERENT from the recording, which ended at tick %lld with digest %s\n",
               static_cast<long long>(Replay_->EndTick), DigestText(Replay_->EndDigest).c_str());
-  if (!ReplayEnded_)
+  if (!ended)
     std::printf("replay: the game ended at tick %lld, before the recording did\n", static_cast<long long>(TotalTicks));
   // The first digest that differed, or else the end.
   int64_t diverged = ReplayDivergedAt_ >= 0 ? ReplayDivergedAt_ : std::min(TotalTicks, Replay_->EndTick);

@@ -152,6 +152,8 @@ class TReplay {
   // The inputs due before the next frame, and that frame's ticks; false when
   // the frames are over (inputs then holds those after the last frame).
   bool NextFrame(std::vector<TScriptCommand>& inputs, int& ticks);
+  // Every frame has been handed out.
+  bool FramesOver() const { return Run_ >= Runs.size(); }
   // Whether the next frame's inputs save a picture (a screenshot, F12).
   bool PictureDueNext() const;
   // What the clipboard held the next time the game reads it ("" when the
