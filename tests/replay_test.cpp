@@ -185,6 +185,12 @@ TEST(Replay, AnEditedInputTakesTheFirstFrameAtOrAfterItsTick) {
   EXPECT_EQ(at, expected);
   // Inputs after the last frame keep their file order.
   EXPECT_EQ(replay.Inputs[3].Command.Type, TScriptCommand::Dump);
+  // A tick inside a frame of several ticks: the next frame, also when that
+  // frame opens the next run.
+  TReplay inside = TReplay::Parse(kHead + "1 mouse 1 1\n5 mouse 5 5\n0 frames 4 2x3\n10 end 0\n", "r");
+  ASSERT_EQ(inside.Inputs.size(), 2u);
+  EXPECT_EQ(inside.Inputs[0].Frame, 1) << "the frame at tick 4";
+  EXPECT_EQ(inside.Inputs[1].Frame, 2) << "the frame at tick 6";
   EXPECT_FALSE(replay.PictureDueNext());
   EXPECT_TRUE(TReplay::Parse(kHead + "0 screenshot a.png\n0 frames 1\n1 end 0\n", "r").PictureDueNext());
   EXPECT_TRUE(TReplay::Parse(kHead + "0 keydown F12\n0 frames 1\n1 end 0\n", "r").PictureDueNext());

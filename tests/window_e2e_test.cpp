@@ -250,11 +250,14 @@ TEST_F(WindowE2E, ASessionPlayedInAWindowReplaysHeadlessToTheSameState) {
   ClickCell({3, 1});
   ClickCell({4, 1});
   ASSERT_TRUE(WaitForState("state.json", is(number("completed"), 1))) << "the swap did not win the level";
+  ASSERT_TRUE(WaitForState("state.json", is(number("result_shown"), 1)));
   Click(400, 300);
-  ASSERT_TRUE(WaitForState("state.json", is(number("next_visible"), 1), 60s));
+  ASSERT_TRUE(WaitForState("state.json", [](const std::string& s) {
+    return s.find("\"gui\":[\"formNextLevel\"]") != s.npos && DumpNumber(s, "next_visible") == 1;
+  })) << "the click did not hurry the tally";
   Click(400, 408);
   // The map, once the marker is there.
-  ASSERT_TRUE(WaitForState("state.json", is(number("arrived", "map"), 1))) << Runner->Read("state.json").substr(0, 900);
+  ASSERT_TRUE(WaitForState("state.json", is(number("arrived", "map"), 1)));
   Click(400, 300);
   ASSERT_TRUE(WaitForState("state.json", [&](const std::string& s) {
     return DumpNumber(s, "screen_state") == 2 && DumpNumber(s, "level", "board") == 2 &&

@@ -309,7 +309,8 @@ TReplay TReplay::Parse(const std::string& text, const std::string& name) {
         for (size_t k = 0; k < pending.size(); ++k) {
           const int64_t t = pending[k].Command.Tick;
           if (t <= lastStart) {
-            const int64_t offset = run.Ticks == 0 ? 0 : (t - reached + run.Ticks - 1) / run.Ticks;
+            // A tick passed over inside an earlier frame waits for this run's first frame.
+            const int64_t offset = run.Ticks == 0 || t <= reached ? 0 : (t - reached + run.Ticks - 1) / run.Ticks;
             pending[k].Frame = replay.FrameCount + offset;
             replay.Inputs.push_back(pending[k]);
           } else {
