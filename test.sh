@@ -2,7 +2,7 @@
 # Installs what is missing, builds the game, its data, the tests and the
 # benchmarks with warnings as errors, runs every test, then the fuzz stage.
 #   GW_SKIP_FUZZ=1       replay the fuzz corpora instead of fuzzing (quicker)
-#   GW_FUZZ_SECONDS=N    seconds per fuzz target (default 30)
+#   GW_FUZZ_SECONDS=N    seconds per fuzz target (default 20)
 #   GW_SANITIZE=1        also build and run the tests under ASan and UBSan
 set -euo pipefail
 cd "$(dirname "$0")"
