@@ -1,11 +1,11 @@
 #include "pieces/Magic.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "app/JsonWriter.h"
 #include "app/Main.h"
+#include "app/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "engine/Canvas.h"
@@ -51,13 +51,6 @@ constexpr int kManaFullHint = 6;
 constexpr int kManaTipHint = 7;
 
 bool Quiet(const Tmain& game) { return !game.HintShown && !game.DialogOpen && !game.GamePaused; }
-
-std::string ClockText(int seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
 
 }  // namespace
 

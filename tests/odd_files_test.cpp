@@ -30,10 +30,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SpecialFiles : public ::testing::Test {
+class OddFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    Dir = fs::temp_directory_path() / ("gw-special-" + std::to_string(::getpid()) + "-" +
+    Dir = fs::temp_directory_path() / ("gw-odd-files-" + std::to_string(::getpid()) + "-" +
                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Dir);
     fs::create_directories(Dir);
@@ -72,7 +72,7 @@ class SpecialFiles : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(SpecialFiles, TheArchivesOpenOnlyPlainFiles) {
+TEST_F(OddFiles, TheArchivesOpenOnlyPlainFiles) {
   for (const std::string& path : StandIns()) {
     TCPDb archive;
     archive.OpenMode = TCPDb::opReadOnly;
@@ -89,7 +89,7 @@ TEST_F(SpecialFiles, TheArchivesOpenOnlyPlainFiles) {
   }
 }
 
-TEST_F(SpecialFiles, TheLayoutFileIsReadOnlyWhenPlainAndOfSensibleSize) {
+TEST_F(OddFiles, TheLayoutFileIsReadOnlyWhenPlainAndOfSensibleSize) {
   for (const std::string& path : StandIns()) {
     std::vector<TGuiLayoutControl> controls;
     std::string error;
@@ -100,7 +100,7 @@ TEST_F(SpecialFiles, TheLayoutFileIsReadOnlyWhenPlainAndOfSensibleSize) {
   }
 }
 
-TEST_F(SpecialFiles, ContentFilesAreRefusedWithTheirNameAndNoExhaustedMemory) {
+TEST_F(OddFiles, ContentFilesAreRefusedWithTheirNameAndNoExhaustedMemory) {
   const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> readers = {
       {"data file", [](const std::string& p) { DataFile::Load(p); }},
       {"credits", [](const std::string& p) { LoadCreditsTexts(p); }},
@@ -122,7 +122,7 @@ TEST_F(SpecialFiles, ContentFilesAreRefusedWithTheirNameAndNoExhaustedMemory) {
   }
 }
 
-TEST_F(SpecialFiles, LevelAndPlayerFilesAreRefusedToo) {
+TEST_F(OddFiles, LevelAndPlayerFilesAreRefusedToo) {
   for (const std::string& path : StandIns()) {
     std::string error;
     EXPECT_TRUE(ReturnsPromptly([&] {
@@ -135,7 +135,7 @@ TEST_F(SpecialFiles, LevelAndPlayerFilesAreRefusedToo) {
   }
 }
 
-TEST_F(SpecialFiles, AHugeSparseArchiveClaimingEveryRecordItCouldHoldIsRefused) {
+TEST_F(OddFiles, AHugeSparseArchiveClaimingEveryRecordItCouldHoldIsRefused) {
   // Its header claims as many 8-byte table entries as three gigabytes hold.
   const int fd = ::open(Sparse.c_str(), O_WRONLY);
   ASSERT_GE(fd, 0);
@@ -149,7 +149,7 @@ TEST_F(SpecialFiles, AHugeSparseArchiveClaimingEveryRecordItCouldHoldIsRefused) 
   EXPECT_NE(archive.LastError().find("records"), std::string::npos) << archive.LastError();
 }
 
-TEST_F(SpecialFiles, TheAudioLayerOpensOnlyPlainFiles) {
+TEST_F(OddFiles, TheAudioLayerOpensOnlyPlainFiles) {
   plat::Audio_SetNoDevice(true);
   ASSERT_TRUE(plat::Audio_Init(-1, 44100, 0, nullptr, nullptr));
   for (const std::string& path : StandIns()) {
