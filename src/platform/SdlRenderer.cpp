@@ -10,10 +10,17 @@
 #include "platform/SdlRenderer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cmath>
+#include <string>
 #include <unordered_map>
 #include <vector>
+
+#include <unistd.h>
+
+#include "platform/FrameDamage.h"
 
 namespace plat {
 
@@ -63,9 +70,39 @@ constexpr SDL_BlendOperation kOperations[] = {
     SDL_BLENDOPERATION_MAXIMUM,
 };
 
+// No device a graphics driver could use: OpenGL would be rasterised by the
+// processor. Mesa's LIBGL_ALWAYS_SOFTWARE says the same.
+bool NoGraphicsCard() {
+  const char* forced = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+  if (forced && *forced && std::strcmp(forced, "0") != 0) return true;
+  for (int i = 0; i < 8; ++i) {
+    const std::string card = "/dev/dri/card" + std::to_string(i);
+    const std::string render = "/dev/dri/renderD" + std::to_string(128 + i);
+    if (access(card.c_str(), F_OK) == 0 || access(render.c_str(), F_OK) == 0) return false;
+  }
+  return true;
+}
+
+// The renderer draws through an OpenGL whose rasteriser is software.
+bool RasterisesOnTheProcessor(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name) return false;
+  if (std::strncmp(info.name, "opengl", 6) != 0) return (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  using GetString = const unsigned char* (*)(unsigned int);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!getString) return false;
+  const unsigned char* name = getString(0x1F01);  // GL_RENDERER
+  if (!name) return false;
+  const std::string text(reinterpret_cast<const char*>(name));
+  for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast", "SWR"})
+    if (text.find(soft) != std::string::npos) return true;
+  return false;
+}
+
 class SdlRenderer final : public Renderer {
  public:
   ~SdlRenderer() override {
+    ReportFrameTimes();
     for (Tex& t : Textures_) {
       if (t.Texture) SDL_DestroyTexture(t.Texture);
     }
@@ -81,14 +118,33 @@ class SdlRenderer final : public Renderer {
     if (window) {
       Uint32 flags = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
       if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
-      Sdl_ = SDL_CreateRenderer(window, -1, flags);
-      if (!Sdl_) Sdl_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+      // A graphics card draws the frame for free; OpenGL rasterised on the
+      // processor (Mesa's llvmpipe on a machine without one) costs several
+      // times what SDL's own software renderer does for the same picture,
+      // since only the changed parts are drawn and the window gets the
+      // picture through shared memory. A renderer asked for by name
+      // (SDL_RENDER_DRIVER) is taken as it is.
+      const bool named = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+      if (named || !NoGraphicsCard()) {
+        Sdl_ = SDL_CreateRenderer(window, -1, flags);
+        if (Sdl_ && !named && RasterisesOnTheProcessor(Sdl_)) {
+          SDL_DestroyRenderer(Sdl_);
+          Sdl_ = nullptr;
+        }
+      }
+      if (!Sdl_) {
+        // The window's own picture then goes straight to the X server
+        // rather than through an OpenGL texture.
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+        Sdl_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+      }
       if (!Sdl_) return Failed(error, "cannot create a renderer");
       Target_ = SDL_CreateTexture(Sdl_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
       if (!Target_) return Failed(error, "cannot create the frame texture");
       SDL_SetTextureBlendMode(Target_, SDL_BLENDMODE_NONE);
       SDL_SetTextureScaleMode(Target_, SDL_ScaleModeLinear);
       if (SDL_SetRenderTarget(Sdl_, Target_) != 0) return Failed(error, "cannot draw into the frame texture");
+      Damage_ = std::make_unique<FrameDamage>(width, height);
       SDL_DisplayMode mode;
       if (SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &mode) == 0 && mode.refresh_rate > 0)
         RefreshRate_ = mode.refresh_rate;
@@ -101,6 +157,7 @@ class SdlRenderer final : public Renderer {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(Sdl_, &info) == 0) {
       Software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+      if (info.name) Name_ = info.name;
       MaxTexture_ = std::min(info.max_texture_width, info.max_texture_height);
     }
     // A tiny texture on which custom blend modes are tried before first use.
@@ -121,6 +178,7 @@ class SdlRenderer final : public Renderer {
     SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
     SDL_SetTextureScaleMode(t, Linear_ ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     Tex entry{t, w, h, SDL_BLENDMODE_BLEND, Linear_};
+    Versions_[t] = ++VersionCounter_;
     if (!FreeIds_.empty()) {
       const TextureId id = FreeIds_.back();
       FreeIds_.pop_back();
@@ -134,14 +192,14 @@ class SdlRenderer final : public Renderer {
   bool UpdateTexture(TextureId id, const uint32_t* argb, int pitchPixels) override {
     Tex* t = Find(id);
     if (!t || !argb || pitchPixels < t->W) return false;
-    ++TextureGeneration_;
+    Versions_[t->Texture] = ++VersionCounter_;
     return SDL_UpdateTexture(t->Texture, nullptr, argb, pitchPixels * 4) == 0;
   }
 
   void DestroyTexture(TextureId id) override {
     Tex* t = Find(id);
     if (!t) return;
-    ++TextureGeneration_;
+    Versions_.erase(t->Texture);
     SDL_DestroyTexture(t->Texture);
     *t = Tex{};
     FreeIds_.push_back(id);
@@ -179,7 +237,7 @@ class SdlRenderer final : public Renderer {
       if (Indices_[i] < 0 || Indices_[i] >= vertexCount) return;
     }
     if (Software_) SplitRectanglesForSoftware(indexCount);
-    Submit(texture, vertexCount, indexCount, mode);
+    Submit(texture, vertexCount, indexCount, mode, Linear_);
   }
 
   void DrawLines(const Vertex* v, int vertexCount, const int* indices, int indexCount,
@@ -270,10 +328,20 @@ class SdlRenderer final : public Renderer {
       }
       return;
     }
-    // A frame like the one on screen (a still menu, a paused game) is not
-    // drawn again: the window keeps showing it and the game sleeps instead.
-    if (Invalid_ || TextureGeneration_ != ShownGeneration_ || !SameAsShown()) {
-      Replay();
+    // Only what differs from the frame on screen is drawn again, over the
+    // last picture kept in the frame texture; a frame like the one on screen
+    // (a still menu, a paused game) is not drawn at all, and the game sleeps.
+    NoteFrameTime();
+    BuildPrims();
+    bool full = Invalid_ || !Damage_ || !Damage_->Compute(ShownPrims_, FramePrims_, Rects_);
+    if (full || !Rects_.empty()) {
+      if (full) {
+        Replay();
+        ++FullFrames_;
+      } else {
+        for (const DamageRect& r : Rects_) ReplayIn(r);
+        ++PartialFrames_;
+      }
       SDL_SetRenderTarget(Sdl_, nullptr);
       SDL_SetRenderDrawColor(Sdl_, 0, 0, 0, 255);
       SDL_RenderClear(Sdl_);
@@ -283,11 +351,10 @@ class SdlRenderer final : public Renderer {
       SDL_RenderCopy(Sdl_, Target_, nullptr, &dst);
       SDL_RenderPresent(Sdl_);
       SDL_SetRenderTarget(Sdl_, Target_);
-      Shown_.swap(Frame_);
-      ShownVerts_.swap(FrameVerts_);
-      ShownIndices_.swap(FrameIndices_);
-      ShownGeneration_ = TextureGeneration_;
+      ShownPrims_.swap(FramePrims_);
       Invalid_ = false;
+    } else {
+      ++SameFrames_;
     }
     Frame_.clear();
     FrameVerts_.clear();
@@ -433,7 +500,7 @@ class SdlRenderer final : public Renderer {
     }
   }
 
-  void Submit(SDL_Texture* texture, int vertexCount, int indexCount, SDL_BlendMode mode) {
+  void Submit(SDL_Texture* texture, int vertexCount, int indexCount, SDL_BlendMode mode, bool linear = false) {
     ++DrawCalls_;
     if (Surface_) {
       SDL_RenderGeometry(Sdl_, texture, Verts_.data(), vertexCount, Indices_.data(), indexCount);
@@ -445,6 +512,7 @@ class SdlRenderer final : public Renderer {
     c.Type = Command::Geometry;
     c.Texture = texture;
     c.Mode = mode;
+    c.Linear = texture && linear;
     c.FirstVertex = static_cast<int>(FrameVerts_.size());
     c.VertexCount = vertexCount;
     c.FirstIndex = static_cast<int>(FrameIndices_.size());
@@ -459,21 +527,149 @@ class SdlRenderer final : public Renderer {
     enum Kind : int { Geometry, Clip, NoClip, ClearTo } Type = Geometry;
     SDL_Texture* Texture = nullptr;
     SDL_BlendMode Mode = SDL_BLENDMODE_NONE;
+    bool Linear = false;
     int FirstVertex = 0, VertexCount = 0, FirstIndex = 0, IndexCount = 0;
     SDL_Rect Rect{0, 0, 0, 0};
     SDL_Color Color{0, 0, 0, 0};
     bool operator==(const Command& o) const {
-      return Type == o.Type && Texture == o.Texture && Mode == o.Mode && FirstVertex == o.FirstVertex &&
+      return Type == o.Type && Texture == o.Texture && Mode == o.Mode && Linear == o.Linear && FirstVertex == o.FirstVertex &&
              VertexCount == o.VertexCount && FirstIndex == o.FirstIndex && IndexCount == o.IndexCount &&
              Rect.x == o.Rect.x && Rect.y == o.Rect.y && Rect.w == o.Rect.w && Rect.h == o.Rect.h &&
              Color.r == o.Color.r && Color.g == o.Color.g && Color.b == o.Color.b && Color.a == o.Color.a;
     }
   };
 
-  bool SameAsShown() const {
-    if (Frame_ != Shown_ || FrameIndices_ != ShownIndices_ || FrameVerts_.size() != ShownVerts_.size())
-      return false;
-    return std::memcmp(FrameVerts_.data(), ShownVerts_.data(), FrameVerts_.size() * sizeof(SDL_Vertex)) == 0;
+  // Each primitive of the recorded frame, with a hash of all that decides its
+  // pixels and the rectangle it can touch (see FrameDamage).
+  void BuildPrims() {
+    FramePrims_.clear();
+    bool clipped = false;
+    SDL_Rect clip{0, 0, Width_, Height_};
+    for (const Command& c : Frame_) {
+      switch (c.Type) {
+        case Command::Clip:
+          clipped = true;
+          clip = c.Rect;
+          break;
+        case Command::NoClip:
+          clipped = false;
+          clip = SDL_Rect{0, 0, Width_, Height_};
+          break;
+        case Command::ClearTo: {
+          FramePrim p;
+          p.Hash = HashBytes(&c.Color, sizeof c.Color, 0xC1EA);
+          p.X1 = Width_;
+          p.Y1 = Height_;
+          FramePrims_.push_back(p);
+          break;
+        }
+        case Command::Geometry: {
+          struct {
+            const void* Texture;
+            uint64_t Version;
+            int Mode, Linear, Clipped, X, Y, W, H;
+          } state{c.Texture, 0, static_cast<int>(c.Mode), c.Linear, clipped, clip.x, clip.y, clip.w, clip.h};
+          if (c.Texture) {
+            auto v = Versions_.find(c.Texture);
+            state.Version = v != Versions_.end() ? v->second : 0;
+          }
+          const uint64_t seed = HashBytes(&state, sizeof state, 0x6E0);
+          const int step = c.IndexCount % 6 == 0 ? 6 : 3;
+          const SDL_Vertex* verts = FrameVerts_.data() + c.FirstVertex;
+          const int* idx = FrameIndices_.data() + c.FirstIndex;
+          SDL_Vertex chunk[6];
+          for (int i = 0; i + step <= c.IndexCount; i += step) {
+            float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+            for (int k = 0; k < step; ++k) {
+              chunk[k] = verts[idx[i + k]];
+              x0 = std::min(x0, chunk[k].position.x);
+              x1 = std::max(x1, chunk[k].position.x);
+              y0 = std::min(y0, chunk[k].position.y);
+              y1 = std::max(y1, chunk[k].position.y);
+            }
+            FramePrim p;
+            p.Hash = HashBytes(chunk, sizeof(SDL_Vertex) * static_cast<size_t>(step), seed);
+            // A pixel or two of margin for filtering and rounding.
+            p.X0 = std::max({0, clip.x, static_cast<int>(std::floor(std::max(x0, -1e6f))) - 2});
+            p.Y0 = std::max({0, clip.y, static_cast<int>(std::floor(std::max(y0, -1e6f))) - 2});
+            p.X1 = std::min({Width_, clip.x + clip.w, static_cast<int>(std::ceil(std::min(x1, 1e6f))) + 2});
+            p.Y1 = std::min({Height_, clip.y + clip.h, static_cast<int>(std::ceil(std::min(y1, 1e6f))) + 2});
+            FramePrims_.push_back(p);
+          }
+          break;
+        }
+      }
+    }
+  }
+
+  // Draws again, within r only, every primitive of the frame that touches r.
+  void ReplayIn(const DamageRect& r) {
+    SDL_SetRenderTarget(Sdl_, Target_);
+    const SDL_Rect area{r.X, r.Y, r.W, r.H};
+    SDL_Rect clip{0, 0, Width_, Height_};
+    size_t prim = 0;
+    auto touches = [&](const FramePrim& p) {
+      return p.X0 < r.X + r.W && r.X < p.X1 && p.Y0 < r.Y + r.H && r.Y < p.Y1;
+    };
+    for (const Command& c : Frame_) {
+      switch (c.Type) {
+        case Command::Clip:
+          clip = c.Rect;
+          break;
+        case Command::NoClip:
+          clip = SDL_Rect{0, 0, Width_, Height_};
+          break;
+        case Command::ClearTo:
+          ++prim;
+          SDL_RenderSetClipRect(Sdl_, &area);
+          SDL_SetRenderDrawBlendMode(Sdl_, SDL_BLENDMODE_NONE);
+          SDL_SetRenderDrawColor(Sdl_, c.Color.r, c.Color.g, c.Color.b, c.Color.a);
+          SDL_RenderFillRect(Sdl_, &area);
+          break;
+        case Command::Geometry: {
+          const int step = c.IndexCount % 6 == 0 ? 6 : 3;
+          const int* idx = FrameIndices_.data() + c.FirstIndex;
+          Subset_.clear();
+          for (int i = 0; i + step <= c.IndexCount; i += step, ++prim)
+            if (touches(FramePrims_[prim])) Subset_.insert(Subset_.end(), idx + i, idx + i + step);
+          SDL_Rect within;
+          if (Subset_.empty() || !SDL_IntersectRect(&area, &clip, &within)) break;
+          SDL_RenderSetClipRect(Sdl_, &within);
+          if (c.Texture) {
+            SDL_SetTextureBlendMode(c.Texture, c.Mode);
+          } else {
+            SDL_SetRenderDrawBlendMode(Sdl_, c.Mode);
+          }
+          SDL_RenderGeometry(Sdl_, c.Texture, FrameVerts_.data() + c.FirstVertex, c.VertexCount, Subset_.data(),
+                             static_cast<int>(Subset_.size()));
+          break;
+        }
+      }
+    }
+    SDL_RenderSetClipRect(Sdl_, nullptr);
+  }
+
+  // With GW_TIMINGS set, the intervals between frames are kept and their
+  // spread is printed when the window closes.
+  void NoteFrameTime() {
+    if (!TimingsWanted_) return;
+    const uint64_t now = SDL_GetPerformanceCounter();
+    if (LastFrameAt_ != 0 && FrameIntervals_.size() < (1u << 20))
+      FrameIntervals_.push_back(static_cast<float>(static_cast<double>(now - LastFrameAt_) * 1000.0 /
+                                                   static_cast<double>(SDL_GetPerformanceFrequency())));
+    LastFrameAt_ = now;
+  }
+
+  void ReportFrameTimes() {
+    if (!TimingsWanted_ || FrameIntervals_.size() < 2) return;
+    std::vector<float> sorted = FrameIntervals_;
+    std::sort(sorted.begin(), sorted.end());
+    auto at = [&](double q) { return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1))]; };
+    std::fprintf(stderr,
+                 "timing frames %zu p50-ms %.2f p99-ms %.2f max-ms %.2f drawn-full %lld drawn-part %lld unchanged %lld "
+                 "renderer %s\n",
+                 sorted.size(), at(0.5), at(0.99), sorted.back(), FullFrames_, PartialFrames_, SameFrames_,
+                 Name_.c_str());
   }
 
   void Replay() {
@@ -538,10 +734,23 @@ class SdlRenderer final : public Renderer {
   std::vector<int> Indices_;
   std::vector<uint32_t> Front_;
   // Windowed frames: the one being recorded and the one on screen.
-  std::vector<Command> Frame_, Shown_;
-  std::vector<SDL_Vertex> FrameVerts_, ShownVerts_;
-  std::vector<int> FrameIndices_, ShownIndices_;
-  uint64_t TextureGeneration_ = 0, ShownGeneration_ = ~0ull;
+  std::vector<Command> Frame_;
+  std::vector<SDL_Vertex> FrameVerts_;
+  std::vector<int> FrameIndices_;
+  // The primitives of the frame being drawn and of the one on screen, the
+  // damage between them, and each texture's contents version.
+  std::vector<FramePrim> FramePrims_, ShownPrims_;
+  std::unique_ptr<FrameDamage> Damage_;
+  std::vector<DamageRect> Rects_;
+  std::vector<int> Subset_;
+  std::unordered_map<SDL_Texture*, uint64_t> Versions_;
+  uint64_t VersionCounter_ = 0;
+  // Frame statistics for GW_TIMINGS.
+  bool TimingsWanted_ = std::getenv("GW_TIMINGS") != nullptr;
+  std::string Name_;
+  uint64_t LastFrameAt_ = 0;
+  std::vector<float> FrameIntervals_;
+  long long FullFrames_ = 0, PartialFrames_ = 0, SameFrames_ = 0;
   bool Invalid_ = true;
   int RefreshRate_ = 60;
   uint64_t NextFrame_ = 0;
