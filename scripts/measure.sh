@@ -127,7 +127,7 @@ sleep 3
 G_INTERACTIVE=$(awk '/^timing interactive-ms/{print $3}' "$WORK/stderr" | head -1)
 [ -n "$G_INTERACTIVE" ] || G_INTERACTIVE="n/a"
 xdotool key --window "$WIN" Escape  # past the logo, onto the menu
-sleep 2
+sleep 5  # the menu's own entrance is over
 read -r G_IDLE G_IDLE_X < <(cpu_share "$SECS" "$APP" "$XPID")
 G_RSS=$(rss_kb "$APP")
 G_HWM=$(hwm_kb "$APP")

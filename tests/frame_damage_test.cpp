@@ -203,6 +203,22 @@ TEST_F(WindowedFrames, PartialRedrawsGiveTheSamePictureAsWholeOnes) {
       if (a[i] != b[i] && differ++ == 0) first = i;
     ASSERT_EQ(differ, 0u) << "frame " << frame << ": first difference at (" << first % 800 << ", " << first / 800
                           << ")";
+    // What the window shows, where only the changed parts were sent, is the
+    // same picture.
+    SDL_Surface* shown = SDL_GetWindowSurface(Windows_[0]);
+    ASSERT_NE(shown, nullptr);
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0);
+    ASSERT_NE(argb, nullptr);
+    ASSERT_EQ(argb->w, 800);
+    differ = 0;
+    for (int y = 0; y < 600; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+      for (int x = 0; x < 800; ++x)
+        if ((row[x] | 0xFF000000u) != b[static_cast<size_t>(y) * 800 + x] && differ++ == 0) first = static_cast<size_t>(y) * 800 + x;
+    }
+    SDL_FreeSurface(argb);
+    ASSERT_EQ(differ, 0u) << "window, frame " << frame << ": first difference at (" << first % 800 << ", "
+                          << first / 800 << ")";
   }
 }
 

@@ -116,6 +116,7 @@ class SdlRenderer final : public Renderer {
     Width_ = width;
     Height_ = height;
     if (window) {
+      Window_ = window;
       Uint32 flags = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
       if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
       // A graphics card draws the frame for free; OpenGL rasterised on the
@@ -339,17 +340,34 @@ class SdlRenderer final : public Renderer {
         Replay();
         ++FullFrames_;
       } else {
-        for (const DamageRect& r : Rects_) ReplayIn(r);
+        for (const DamageRect& r : Rects_) {
+          ReplayIn(r);
+          DamagedPixels_ += int64_t{r.W} * r.H;
+        }
         ++PartialFrames_;
       }
       SDL_SetRenderTarget(Sdl_, nullptr);
-      SDL_SetRenderDrawColor(Sdl_, 0, 0, 0, 255);
-      SDL_RenderClear(Sdl_);
       int ww = 0, wh = 0;
       SDL_GetRendererOutputSize(Sdl_, &ww, &wh);
-      const SDL_Rect dst = LetterboxRect(ww, wh, Width_, Height_);
-      SDL_RenderCopy(Sdl_, Target_, nullptr, &dst);
-      SDL_RenderPresent(Sdl_);
+      if (!full && Software_ && Window_ && ww == Width_ && wh == Height_) {
+        // The software renderer draws into the window's own picture, which
+        // still shows the last frame: only the changed rectangles are copied
+        // and sent to the X server.
+        WindowRects_.clear();
+        for (const DamageRect& r : Rects_) {
+          const SDL_Rect rect{r.X, r.Y, r.W, r.H};
+          SDL_RenderCopy(Sdl_, Target_, &rect, &rect);
+          WindowRects_.push_back(rect);
+        }
+        SDL_RenderFlush(Sdl_);
+        SDL_UpdateWindowSurfaceRects(Window_, WindowRects_.data(), static_cast<int>(WindowRects_.size()));
+      } else {
+        SDL_SetRenderDrawColor(Sdl_, 0, 0, 0, 255);
+        SDL_RenderClear(Sdl_);
+        const SDL_Rect dst = LetterboxRect(ww, wh, Width_, Height_);
+        SDL_RenderCopy(Sdl_, Target_, nullptr, &dst);
+        SDL_RenderPresent(Sdl_);
+      }
       SDL_SetRenderTarget(Sdl_, Target_);
       ShownPrims_.swap(FramePrims_);
       Invalid_ = false;
@@ -654,7 +672,10 @@ class SdlRenderer final : public Renderer {
   void NoteFrameTime() {
     if (!TimingsWanted_) return;
     const uint64_t now = SDL_GetPerformanceCounter();
-    if (LastFrameAt_ != 0 && FrameIntervals_.size() < (1u << 20))
+    // The start (loading, the first screen's pictures) is not counted.
+    if (FirstFrameAt_ == 0) FirstFrameAt_ = now;
+    const bool settled = now - FirstFrameAt_ > 3 * SDL_GetPerformanceFrequency();
+    if (settled && LastFrameAt_ != 0 && FrameIntervals_.size() < (1u << 20))
       FrameIntervals_.push_back(static_cast<float>(static_cast<double>(now - LastFrameAt_) * 1000.0 /
                                                    static_cast<double>(SDL_GetPerformanceFrequency())));
     LastFrameAt_ = now;
@@ -667,8 +688,11 @@ class SdlRenderer final : public Renderer {
     auto at = [&](double q) { return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1))]; };
     std::fprintf(stderr,
                  "timing frames %zu p50-ms %.2f p99-ms %.2f max-ms %.2f drawn-full %lld drawn-part %lld unchanged %lld "
-                 "renderer %s\n",
+                 "part-share %.1f%% renderer %s\n",
                  sorted.size(), at(0.5), at(0.99), sorted.back(), FullFrames_, PartialFrames_, SameFrames_,
+                 PartialFrames_ ? 100.0 * static_cast<double>(DamagedPixels_) /
+                                      (static_cast<double>(PartialFrames_) * Width_ * Height_)
+                                : 0.0,
                  Name_.c_str());
   }
 
@@ -719,6 +743,8 @@ class SdlRenderer final : public Renderer {
   SDL_Renderer* Sdl_ = nullptr;
   SDL_Surface* Surface_ = nullptr;  // headless picture
   SDL_Texture* Target_ = nullptr;   // windowed picture
+  SDL_Window* Window_ = nullptr;
+  std::vector<SDL_Rect> WindowRects_;
   SDL_Texture* Probe_ = nullptr;
   int Width_ = 0, Height_ = 0;
   int MaxTexture_ = 0;
@@ -748,9 +774,10 @@ class SdlRenderer final : public Renderer {
   // Frame statistics for GW_TIMINGS.
   bool TimingsWanted_ = std::getenv("GW_TIMINGS") != nullptr;
   std::string Name_;
-  uint64_t LastFrameAt_ = 0;
+  uint64_t LastFrameAt_ = 0, FirstFrameAt_ = 0;
   std::vector<float> FrameIntervals_;
   long long FullFrames_ = 0, PartialFrames_ = 0, SameFrames_ = 0;
+  int64_t DamagedPixels_ = 0;
   bool Invalid_ = true;
   int RefreshRate_ = 60;
   uint64_t NextFrame_ = 0;
