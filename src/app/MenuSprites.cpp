@@ -4,6 +4,9 @@
 
 #include "app/Main.h"
 #include "app/Menus.h"
+#include "engine/Canvas.h"
+#include "engine/Images.h"
+#include "engine/SpriteEngine.h"
 #include "pieces/GameSprite.h"
 #include "pieces/Mouse.h"
 
@@ -22,6 +25,53 @@ void TMenuFoliage::Move(float step) {
   const float sway = 3.0f * std::sin(Phase_);
   const float w = 400, h = 400;
   Corners = {TPoint2{X + sway, Y}, TPoint2{X + w + sway * 0.6f, Y}, TPoint2{X + w, Y + h}, TPoint2{X, Y + h}};
+}
+
+void TMenuFoliage::Draw() {
+  if (!Visible || !Engine || !Engine->Canvas) return;
+  TCanopyImage* image = CurrentImage();
+  if (!image) return;
+  const float wx = Engine->WorldX, wy = Engine->WorldY;
+  auto at = [&](TPoint2 p) {
+    return TPoint2{static_cast<float>(RoundCoord(static_cast<double>(p.X) + ShiftX + OffsetX - wx)),
+                   static_cast<float>(RoundCoord(static_cast<double>(p.Y) + ShiftY + OffsetY - wy))};
+  };
+  const TPoint2 tl = at(Corners[0]), tr = at(Corners[1]), br = at(Corners[2]), bl = at(Corners[3]);
+  const int top = static_cast<int>(tl.Y), height = static_cast<int>(bl.Y - tl.Y);
+  const int texW = image->PatternSize.W, texH = image->PatternSize.H;
+  if (height <= 0 || texW <= 0 || texH <= 0) return;
+  // The left and right edges at row y, to the nearest pixel.
+  auto edges = [&](int y, int& left, int& right) {
+    const float t = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+    left = RoundCoord(static_cast<double>(tl.X + (bl.X - tl.X) * t));
+    right = RoundCoord(static_cast<double>(tr.X + (br.X - tr.X) * t));
+  };
+  TPatternRec rec;
+  rec.Index = PatternIndex;
+  rec.Mirror = Mirror;
+  rec.Flip = Flip;
+  rec.Left = 0;
+  rec.Width = texW;
+  for (int y0 = 0; y0 < height;) {
+    int left, right;
+    edges(y0, left, right);
+    int y1 = y0 + 1;
+    for (int l, r; y1 < height; ++y1) {
+      edges(y1, l, r);
+      if (l != left || r != right) break;
+    }
+    // The band's rows of the picture, scaled as the whole is to its height.
+    const int v0 = y0 * texH / height, v1 = y1 * texH / height;
+    if (v1 > v0) {
+      rec.Top = v0;
+      rec.Height = v1 - v0;
+      Engine->Canvas->TexMap(image,
+                             QuadFromRect(static_cast<float>(left), static_cast<float>(top + y0),
+                                          static_cast<float>(right), static_cast<float>(top + y1)),
+                             Color4(Tint()), rec, BlendMode);
+    }
+    y0 = y1;
+  }
 }
 
 namespace {

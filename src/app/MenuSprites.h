@@ -14,6 +14,11 @@ class TMenuFoliage : public TSprite {
  public:
   explicit TMenuFoliage(TSpriteEngine* engine);
   void Move(float step) override;
+  // Drawn as a few level bands, each an upright rectangle shifted by the
+  // sway at its height: the same shape to the eye as the leaning quad, but
+  // a software renderer copies rectangles many times faster than it fills
+  // a slanted shape, and the foliage is redrawn at each pixel of sway.
+  void Draw() override;
 
  private:
   float Phase_ = 0;
