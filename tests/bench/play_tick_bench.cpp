@@ -29,17 +29,18 @@ constexpr int kLevel = 12;
 // own. With `play` it goes straight into the level as --play does, relaxed
 // so that the clock stands still and the level never ends under the bench.
 struct TRunningGame {
-  explicit TRunningGame(const std::string& name, bool play) : Runner(name) {
+  explicit TRunningGame(const std::string& name, bool play, bool windowed = false) : Runner(name) {
     std::string error;
     plat::PlatformOptions platformOptions;
-    platformOptions.Headless = true;
+    platformOptions.Headless = !windowed;
     Platform = plat::Platform::Create(platformOptions, error);
     if (!Platform) {
       Error = "no headless platform: " + error;
       return;
     }
     TLaunchOptions options;
-    options.Headless = true;
+    options.Headless = !windowed;
+    options.Windowed = windowed;
     options.Home = Runner.Home.string();
     options.Seed = 12;
     options.Play = play;
@@ -143,6 +144,31 @@ void BM_PlayFrameLevel12(benchmark::State& state) {
   state.counters["playing"] = game.ScreenState == ssPlaying;
 }
 BENCHMARK(BM_PlayFrameLevel12)->MinTime(1.0);
+
+// One frame of play in a window (SDL's software renderer on the window of
+// the video driver in use, the dummy one in the test stage), the cursor
+// going to and fro over the board so that each frame changes a little, as
+// in play. The frame waits for the display's pace; the figure to read is
+// the processor time, not the wall time.
+void BM_WindowedPlayFrameLevel12(benchmark::State& state) {
+  TRunningGame g("bench-play-window", true, true);
+  if (Skip(state, g)) return;
+  Tmain& game = *g.Game;
+  for (int i = 0; i < 240; ++i) game.RunFrame();
+  int frame = 0;
+  for (auto _ : state) {
+    plat::Event move;
+    move.Type = plat::EventType::MouseMove;
+    move.X = 40 * (3 + frame % 12) + 20;
+    move.Y = 40 * (2 + (frame / 12) % 8) + 10;
+    game.Platform.InjectEvent(move);
+    game.RunFrame();
+    ++frame;
+  }
+  Counters(state, game);
+  state.counters["playing"] = game.ScreenState == ssPlaying;
+}
+BENCHMARK(BM_WindowedPlayFrameLevel12)->MeasureProcessCPUTime()->Iterations(300);
 
 // The level editor's frame collision pass (the cursor against every cell)
 // with the same level open for editing and the button up; the argument as
