@@ -241,7 +241,7 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
 
   // The files decompile to exactly the painted grid.
   const fs::path text = game.Home / "level1.txt";
-  const std::string command = "\"" GW_BUILD_DIR "/levelc\" decompile \"" +
+  const std::string command = "\"" + GW_BUILD_DIR + "/levelc\" decompile \"" +
                               (game.Home / "levels" / "My Pack" / "1.lvl").string() + "\" \"" + text.string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::string decompiled = game_test::ReadFile(text);

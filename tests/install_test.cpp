@@ -22,7 +22,7 @@ TEST(Install, LaysOutTheGameAndItStartsFromTheInstallWithTheDesktopEntryValid) {
   if (!game_test::GameRunner::Built()) GTEST_SKIP() << "the game and its data have not been built";
   const fs::path prefix = fs::temp_directory_path() / "gw-install-test";
   fs::remove_all(prefix);
-  ASSERT_EQ(Shell("cmake --install \"" GW_BUILD_DIR "\" --prefix \"" + prefix.string() + "\" >/dev/null"), 0);
+  ASSERT_EQ(Shell("cmake --install \"" + GW_BUILD_DIR + "\" --prefix \"" + prefix.string() + "\" >/dev/null"), 0);
   for (const char* file : {"bin/grovewright", "share/grovewright/Data/GameData.CPDB",
                            "share/grovewright/Data/GameDataParticles.CPDB", "share/grovewright/Data/managreen.pss",
                            "share/grovewright/data/interface.gui", "share/grovewright/data/hiscore-shipped.arv",

@@ -68,7 +68,7 @@ TEST(KillTest, ACompiledPackIsNeverLeftHalfOldHalfNew) {
   WriteSource(root / "old" / "Pack", 2, 110, 't');
   WriteSource(root / "new" / "Pack", 1, 200, 'f');
   WriteSource(root / "new" / "Pack", 2, 210, 'f');
-  const std::string levelc = "\"" GW_BUILD_DIR "/levelc\" compile ";
+  const std::string levelc = "\"" + GW_BUILD_DIR + "/levelc\" compile ";
   ASSERT_EQ(std::system((levelc + "\"" + (root / "old").string() + "\" \"" + (root / "oldout").string() + "\" >/dev/null").c_str()), 0);
   ASSERT_EQ(std::system((levelc + "\"" + (root / "new").string() + "\" \"" + (root / "newout").string() + "\" >/dev/null").c_str()), 0);
   auto pair = [](const fs::path& home, int n) {
@@ -116,7 +116,7 @@ TEST(KillTest, TheGamesSavesAreWholeOrAsTheyWereWhenTheGameDies) {
                                          "130 click 100 270\n"  // Adventure
                                          "150 click 513 239\n"  // the continue dialog's "New Game"
                                          "300 quit\n");
-  const std::string run = "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \"" GW_BUILD_DIR
+  const std::string run = "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \"" + GW_BUILD_DIR +
                           "/grovewright\" --headless --seed 2 --home \"" + game.Home.string() + "\" --script \"" +
                           script + "\"";
   int kills = 0;

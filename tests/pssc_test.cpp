@@ -288,7 +288,7 @@ struct ToolRun {
 ToolRun Pssc(const std::string& args) {
   // Under the sanitizers the tool's leak check is off, as for the data
   // generator: fontconfig, which Cairo loads, keeps its caches to the end.
-  const std::string command = "env ASAN_OPTIONS=detect_leaks=0 \"" GW_BUILD_DIR "/pssc\" " + args + " 2>&1";
+  const std::string command = "env ASAN_OPTIONS=detect_leaks=0 \"" + GW_BUILD_DIR + "/pssc\" " + args + " 2>&1";
   ToolRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;

@@ -113,7 +113,7 @@ class WindowE2E : public ::testing::Test {
       setenv("DISPLAY", Display.c_str(), 1);
       setenv("SDL_VIDEODRIVER", "x11", 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
-      std::vector<std::string> args = {GW_BUILD_DIR "/grovewright", "--home", home};
+      std::vector<std::string> args = {GW_BUILD_DIR + "/grovewright", "--home", home};
       args.insert(args.end(), arguments.begin(), arguments.end());
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());

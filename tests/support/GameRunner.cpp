@@ -61,7 +61,7 @@ int GameRunner::Run(const std::string& arguments) {
   const fs::path err = Home / "stderr.txt";
   const fs::path out = Home / "stdout.txt";
   const std::string command = "cd \"" + Home.string() +
-                              "\" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \"" GW_BUILD_DIR
+                              "\" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \"" + GW_BUILD_DIR +
                               "/grovewright\" --headless --home \"" +
                               Home.string() + "\" " + arguments + " 2>\"" + err.string() + "\" >\"" + out.string() + "\"";
   const int status = std::system(command.c_str());

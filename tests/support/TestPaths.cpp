@@ -1,0 +1,6 @@
+#include "support/TestPaths.h"
+
+const std::string& TestBuildDir() {
+  static const std::string dir = GW_BUILD_DIR_TEXT;
+  return dir;
+}
