@@ -1,8 +1,10 @@
 #include "board/BotPlayer.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "app/Main.h"
+#include "app/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "pieces/GameSprite.h"
@@ -14,7 +16,22 @@ TBotPlayer::TBotPlayer(Tmain& game, uint32_t seed, const TBotSettings& settings)
       Settings_(settings),
       Rng_(seed),
       StartTicks_(game.TotalTicks),
-      LastLives_(game.HasPlayer() ? game.Player().Lives : 0) {}
+      AttemptStartTicks_(game.TotalTicks),
+      LastLives_(game.HasPlayer() ? game.Player().Lives : 0) {
+  if (game.HasPlayer()) {
+    const TPlayer& player = game.Player();
+    Result_.Start = {player.Score, player.Lives, player.NextLifeScore};
+    Result_.End = Result_.Start;
+  }
+}
+
+void TBotPlayer::Finish() {
+  Finished_ = true;
+  if (Game_.HasPlayer()) {
+    const TPlayer& player = Game_.Player();
+    Result_.End = {player.Score, player.Lives, player.NextLifeScore};
+  }
+}
 
 int TBotPlayer::HandFrames() {
   const int most = std::max(Settings_.HandMinFrames, Settings_.HandMaxFrames);
@@ -173,47 +190,108 @@ void TBotPlayer::Plan() {
   QueuePress(SwapB_, hcSwapPress);
 }
 
+void TBotPlayer::StepLost(bool lifeLost) {
+  TBoard& board = *Game_.BoardIfAny();
+  if (lifeLost) {
+    // The level is set up again: a new board, a new clock.
+    ++Result_.Retries;
+    AttemptStartTicks_ = Game_.TotalTicks;
+    Hand_.clear();
+    Checking_ = false;
+    RetryClicked_ = false;
+    RestFrames_ = 0;
+    ThinkFrames_ = -1;
+    return;
+  }
+  if (board.TimeOver || board.NoMoves) {
+    // "CLICK TO CONTINUE": a click where no cell and no button is.
+    if (!RetryClicked_) {
+      Hand_.clear();
+      Checking_ = false;
+      QueuePressAt(10, 10);
+      RetryClicked_ = true;
+    }
+  } else if (Hand_.empty()) {
+    // With the last life "no more moves" only goes away: play on.
+    RetryClicked_ = false;
+  }
+}
+
+void TBotPlayer::StepTally() {
+  if (!Hand_.empty()) return;
+  const TBoard* board = Game_.BoardIfAny();
+  // The board fades out, then the result form opens with its button to the
+  // next level hidden; the button shows once the bonus is in the score.
+  if (!board->ResultShown) return;
+  if (ButtonVisible(Game_.GuiBase1, TControlName::nlNext)) {
+    Finish();
+    return;
+  }
+  // The count may be cut short by a click once the form has been up a second.
+  if (!TallyClicked_ && Game_.ScreenTicks > 150) {
+    QueuePressAt(10, 10);
+    TallyClicked_ = true;
+  }
+}
+
 void TBotPlayer::Step() {
   if (Finished_) return;
-  Result_.Ticks = Game_.TotalTicks - StartTicks_;
   TBoard* board = Game_.BoardIfAny();
   if (!board || Game_.ScreenState != ssPlaying) {
     // The last life ran out: the game is over and the board gone.
     Result_.TimeOver = true;
-    Finished_ = true;
+    Result_.GameOver = true;
+    Finish();
     return;
   }
-  Result_.LevelTime = board->Options.LevelTime;
-  const TBotGrid grid = TBotGrid::FromBoard(*board);
-  Result_.BoxesLeft = grid.BoxCount();
-  if (board->Cleared || board->Completed) {
-    Result_.Won = true;
-    Result_.SecondsLeft = board->Options.LevelTime - board->ElapsedSeconds;
-    Result_.FinalBoard = DrawBotGrid(grid);
-    Finished_ = true;
-    return;
-  }
-  // Time over or "no more moves" came up while the button was still held
-  // from a click: that press already took the retry, a life, and set the
-  // level up again (its clock starts over).
-  const int lives = Game_.HasPlayer() ? Game_.Player().Lives : 0;
-  const bool lifeLost = lives < LastLives_ || board->ElapsedSeconds < LastElapsed_;
-  const bool clockRanOut = LastElapsed_ >= board->Options.LevelTime;
-  LastLives_ = lives;
-  LastElapsed_ = board->ElapsedSeconds;
-  if (board->TimeOver || board->NoMoves || lifeLost) {
-    Result_.TimeOver = board->TimeOver != 0 || (lifeLost && clockRanOut);
-    Result_.NoMoves = board->NoMoves != 0 || (lifeLost && !clockRanOut);
-    Result_.FinalBoard = DrawBotGrid(grid);
-    for (const TBotMove& m : FindBotMoves(grid)) {
-      if (m.BoxHits <= 0) continue;
-      Result_.FinalBoard += "a move over a box was left: (" + std::to_string(m.From.Col) + "," +
-                            std::to_string(m.From.Row) + ") with (" + std::to_string(m.To.Col) + "," +
-                            std::to_string(m.To.Row) + ")\n";
-      break;
+  if (Tallying_) {
+    StepTally();
+  } else {
+    Result_.Ticks = Game_.TotalTicks - StartTicks_;
+    Result_.LevelTime = board->Options.LevelTime;
+    const TBotGrid grid = TBotGrid::FromBoard(*board);
+    Result_.BoxesLeft = grid.BoxCount();
+    if (board->Cleared || board->Completed) {
+      Result_.Won = true;
+      Result_.SecondsLeft = board->Options.LevelTime - board->ElapsedSeconds;
+      Result_.FinalBoard = DrawBotGrid(grid);
+      // The moves are counted up to the win; the tally's click is no move.
+      Hand_.clear();
+      Checking_ = false;
+      if (Settings_.PlayTally) {
+        Tallying_ = true;
+      } else {
+        Finish();
+        return;
+      }
+    } else {
+      // Time over or "no more moves" came up while the button was still held
+      // from a click: that press already took the retry, a life, and set the
+      // level up again (its clock starts over).
+      const int lives = Game_.HasPlayer() ? Game_.Player().Lives : 0;
+      const bool lifeLost = lives < LastLives_ || board->ElapsedSeconds < LastElapsed_;
+      const bool clockRanOut = LastElapsed_ >= board->Options.LevelTime;
+      LastLives_ = lives;
+      LastElapsed_ = board->ElapsedSeconds;
+      const bool lost = board->TimeOver || board->NoMoves || lifeLost;
+      if (lost) {
+        Result_.TimeOver = Result_.TimeOver || board->TimeOver != 0 || (lifeLost && clockRanOut);
+        Result_.NoMoves = Result_.NoMoves || board->NoMoves != 0 || (lifeLost && !clockRanOut);
+      }
+      if (lost && !Settings_.RetryOnLoss) {
+        Result_.FinalBoard = DrawBotGrid(grid);
+        for (const TBotMove& m : FindBotMoves(grid)) {
+          if (m.BoxHits <= 0) continue;
+          Result_.FinalBoard += "a move over a box was left: (" + std::to_string(m.From.Col) + "," +
+                                std::to_string(m.From.Row) + ") with (" + std::to_string(m.To.Col) + "," +
+                                std::to_string(m.To.Row) + ")\n";
+          break;
+        }
+        Finish();
+        return;
+      }
+      if (lost || RetryClicked_) StepLost(lifeLost);
     }
-    Finished_ = true;
-    return;
   }
 
   if (Checking_) {
@@ -240,10 +318,12 @@ void TBotPlayer::Step() {
       return;
     }
     Game_.Platform.InjectEvent(step.Event);
+    Injected_ = true;
     Checking_ = step.Check == hcSwapPress;
     Hand_.pop_front();
     return;
   }
+  if (Tallying_ || RetryClicked_) return;
 
   if (!Calm() || Game_.DialogOpen || Game_.HintShown || Game_.GamePaused) {
     RestFrames_ = 0;
@@ -258,11 +338,43 @@ void TBotPlayer::Step() {
   if (++RestFrames_ >= ThinkFrames_) Plan();
 }
 
+// DrawPlay and the sprites' Draw decide a few things besides the picture:
+// the cursor sprite takes the position of the last mouse event the game saw
+// (Tmain::CanopyRender), the bar raises a button over each full pot and the
+// cursor shows unless the system's is used (their Draw), a click closes the
+// mana-full hint, and a wooden box's glint clock wraps. A frame without a new
+// event leaves the position as it was; the rest is done here without drawing.
+void TBotPlayer::UnseenFrame() {
+  if (TGUI* bar = Game_.Magic().BarIfAny()) bar->Draw();
+  if (TMouse* mouse = Game_.MouseIfAny()) mouse->Draw();
+  if (Game_.aMouse.Pressed(0) && Game_.HasPlayer() && Game_.Player().TutorialFlags[6] == 1) Game_.CloseHint();
+  TBoard* board = Game_.BoardIfAny();
+  if (!board || Game_.DialogOpen) return;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      TBoardTab* tab = board->TabAt(c, r);
+      if (tab && tab->TabType == ttWood && tab->ShineTicks > 1360) tab->ShineTicks = 0;
+    }
+  }
+}
+
 const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
+  // Frames are drawn in full while anything but a level in play is on the
+  // screen, and whenever the hand has just moved the mouse or clicked.
+  const std::function<void(TCanopyDevice&)> draw = Game_.Canopy.OnRender;
+  const bool skip = Settings_.SkipUnseenFrames && Game_.Platform.Headless() && Game_.Options.Script.empty();
+  if (skip) {
+    Game_.Canopy.OnRender = [this, draw](TCanopyDevice& device) {
+      if (Injected_ || Game_.ScreenState != ssPlaying || !Game_.RenderReady)
+        draw(device);
+      else
+        UnseenFrame();
+    };
+  }
   while (!Finished_ && !Game_.Closing()) {
     Step();
     if (Finished_) break;
-    if (Game_.TotalTicks - StartTicks_ >= maxTicks) {
+    if (Game_.TotalTicks - AttemptStartTicks_ >= maxTicks) {
       Result_.Stuck = true;
       Finished_ = true;
       // Say what held the clock.
@@ -276,7 +388,9 @@ const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
       break;
     }
     Game_.RunFrame();
+    Injected_ = false;
   }
+  if (skip) Game_.Canopy.OnRender = draw;
   return Result_;
 }
 
@@ -322,12 +436,18 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
     result.Error = "the game could not start " + pack + " level " + std::to_string(level) + " in " + home;
     return result;
   }
+  result = PlayStartedLevel(game, seed, settings);
+  if (settings.KeepReplay) result.Replay = game.ReplayText();
+  return result;
+}
+
+TBotLevelResult PlayStartedLevel(Tmain& game, uint32_t seed, const TBotSettings& settings) {
   const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
   // The bot's own choices draw from a generator of their own, so its timing
   // does not disturb the game's refills of the same seed.
   TBotPlayer bot(game, seed * 2654435761u + 17u, settings);
-  // Time over ends every level; the limit only guards against a stopped clock.
-  result = bot.Play(static_cast<int64_t>(levelTime + 60) * 121 + 4000);
-  if (settings.KeepReplay) result.Replay = game.ReplayText();
-  return result;
+  // Time over ends every attempt; the limit only guards against a stopped
+  // clock (the tally takes about 1000 ticks more).
+  const int64_t limit = static_cast<int64_t>(levelTime + 60) * 121 + 4000 + (settings.PlayTally ? 3000 : 0);
+  return bot.Play(limit);
 }

@@ -5,7 +5,9 @@
 // onto the piece, clicks, moves onto the neighbour and clicks again; then it
 // watches the board's flags until the level is cleared or the time is over.
 // When a pot is full it clicks the spell button and casts the spell where its
-// area hits the most boxes and force fields.
+// area hits the most boxes and force fields. As a player in a whole game it
+// may also try a lost level again and sit through the end-of-level tally
+// (TBotSettings); TBotGame (BotGame.h) starts the game once for many runs.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +31,28 @@ struct TBotSettings {
   int HandMaxFrames = 9;
   // Keep the run's replay in the result.
   bool KeepReplay = false;
+  // Frames nobody sees (headless, no picture due) skip their drawing and run
+  // only what the game decides while drawing: the cursor's place, the spell
+  // buttons over full pots, the wooden boxes' glint clock. Frames in which
+  // the hand moves or clicks are drawn in full. The run goes exactly as with
+  // every frame drawn, only faster.
+  bool SkipUnseenFrames = false;
+  // After time over or "no more moves" click to try again, as a player in a
+  // game does (a life each time), instead of ending the run; the run then
+  // ends with the win or with the game over.
+  bool RetryOnLoss = false;
+  // After the win let the end-of-level tally add its bonus (seconds left and
+  // mana) to the score, skipping its count with a click once it may be
+  // skipped, and end when the button to the next level shows.
+  bool PlayTally = false;
+};
+
+// What a game carries from level to level.
+struct TBotProfile {
+  int32_t Score = 0;
+  int32_t Lives = 3;
+  int32_t NextLifeScore = 100000;
+  bool operator==(const TBotProfile&) const = default;
 };
 
 struct TBotLevelResult {
@@ -45,7 +69,14 @@ struct TBotLevelResult {
   int Spells = 0;          // spells armed and aimed
   int BoxesLeft = 0;       // boxes and fields standing at the end
   std::string FinalBoard;  // the board at the end, drawn by DrawBotGrid
-  int64_t Ticks = 0;       // process ticks played
+  int64_t Ticks = 0;       // process ticks played up to the win or the end
+  int Retries = 0;         // lives spent on trying the level again (RetryOnLoss)
+  bool GameOver = false;   // the last life ran out (RetryOnLoss)
+  TBotProfile Start, End;  // the player as the level began and as it ended
+  // Net score of the level (with the tally's bonus under PlayTally), and the
+  // extra lives it granted, both counted from its last attempt.
+  int32_t ScoreGained() const { return End.Score - Start.Score; }
+  int LivesGained() const { return (End.NextLifeScore - Start.NextLifeScore) / 100000; }
   std::string Error;       // the game could not start the level
   std::string Replay;      // the run as a replay, when the settings ask for it
 };
@@ -61,7 +92,8 @@ class TBotPlayer {
   bool Finished() const { return Finished_; }
   const TBotLevelResult& Result() const { return Result_; }
 
-  // Plays until the level ends or maxTicks process ticks have run.
+  // Plays until the level ends or an attempt at it has run maxTicks process
+  // ticks.
   const TBotLevelResult& Play(int64_t maxTicks);
 
  private:
@@ -82,6 +114,13 @@ class TBotPlayer {
   void QueueMove(TCell cell);
   void QueuePress(TCell cell, THandCheck check);
   void QueuePressAt(int x, int y);
+  // Time over or "no more moves": the click that tries again (RetryOnLoss).
+  void StepLost(bool lifeLost);
+  // The tally after the win (PlayTally).
+  void StepTally();
+  void Finish();
+  // What a frame nobody sees still decides (SkipUnseenFrames).
+  void UnseenFrame();
   // Arms a full pot's spell, or casts an armed one, at the best target; false
   // when there is no spell to use.
   bool PlanSpell();
@@ -103,8 +142,13 @@ class TBotPlayer {
   const void* PieceA_ = nullptr;
   const void* PieceB_ = nullptr;
   int64_t StartTicks_ = 0;
+  int64_t AttemptStartTicks_ = 0;  // the level was last set up (a retry sets it up again)
   int LastLives_ = 0;     // lives and clock as last seen: a drop means a retry
   int LastElapsed_ = 0;
+  bool RetryClicked_ = false;  // the click after a loss is on its way
+  bool Tallying_ = false;      // won: the tally runs
+  bool TallyClicked_ = false;
+  bool Injected_ = true;       // an event went to the game for the next frame
 };
 
 // What a spell of the element (1..4) clicked on (col, row) would hit: boxes
@@ -124,3 +168,7 @@ std::string DrawBotGrid(const TBotGrid& grid);
 // seen), and lets the bot play it.
 TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, int level, uint32_t seed,
                               const TBotSettings& settings = {});
+
+// Lets the bot play the level `game` has just started (as --play does), its
+// hand seeded from the run's seed.
+TBotLevelResult PlayStartedLevel(Tmain& game, uint32_t seed, const TBotSettings& settings);

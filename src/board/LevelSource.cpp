@@ -260,8 +260,7 @@ std::string FormatLevelSource(const TLevelSource& level, const std::string& head
   out.Write({"background", std::to_string(o.Background)});
   out.Write({"max-skulls", std::to_string(o.MaxCaveiras)});
   std::vector<std::string> allow{"allow"};
-  for (int k = 0; k < 8; ++k)
-    if (AllowFlag(o, k)) allow.push_back(kKindNames[k]);
+  for (const std::string& name : AllowedKindNames(o)) allow.push_back(name);
   out.Write(allow);
   if (o.Tested) out.Write({"tested"});
   if (level.Seed) out.Write({"seed", std::to_string(level.Seed)});
@@ -382,6 +381,25 @@ std::vector<std::pair<int, int>> UnfedCells(const TLevelSource& level) {
   return unfed;
 }
 
+std::vector<std::pair<int, int>> NeverRefilledCells(const TLevelSource& level) {
+  TLevelSource cleared = level;
+  for (TLevelCell& cell : cleared.Cells)
+    if (IsBoxType(cell.TabType)) cell.TabType = ttTab;
+  std::vector<std::pair<int, int>> cells = UnfedCells(level);
+  for (auto cell : UnfedCells(cleared))
+    if (std::find(cells.begin(), cells.end(), cell) == cells.end()) cells.push_back(cell);
+  std::sort(cells.begin(), cells.end(),
+            [](auto a, auto b) { return std::pair{a.second, a.first} < std::pair{b.second, b.first}; });
+  return cells;
+}
+
+std::vector<std::string> AllowedKindNames(const TLevelOptions& options) {
+  std::vector<std::string> names;
+  for (int k = 0; k < 8; ++k)
+    if (AllowFlag(options, k)) names.push_back(kKindNames[k]);
+  return names;
+}
+
 std::vector<std::string> LevelWarnings(const TLevelSource& level) {
   std::vector<std::string> warnings;
   bool anyBox = false;
@@ -411,19 +429,9 @@ std::vector<std::string> LevelWarnings(const TLevelSource& level) {
   }
   if (!anyBox) warnings.push_back(Where(level, 0) + "the level has no boxes, so it is won at once");
 
-  // Cells that are never refilled, both while the force fields stand and once
-  // every box is gone.
-  TLevelSource cleared = level;
-  for (TLevelCell& cell : cleared.Cells)
-    if (IsBoxType(cell.TabType)) cell.TabType = ttTab;
   std::map<int, std::vector<int>> unfedByRow;
-  for (const TLevelSource* state : {&level, static_cast<const TLevelSource*>(&cleared)})
-    for (auto [c, r] : UnfedCells(*state)) {
-      std::vector<int>& cols = unfedByRow[r];
-      if (std::find(cols.begin(), cols.end(), c) == cols.end()) cols.push_back(c);
-    }
+  for (auto [c, r] : NeverRefilledCells(level)) unfedByRow[r].push_back(c);
   for (auto& [r, cols] : unfedByRow) {
-    std::sort(cols.begin(), cols.end());
     warnings.push_back(Where(level, LineOf(level.TileLines, r)) + (cols.size() == 1 ? "column " : "columns ") +
                        ColumnList(cols) + ": never refilled (no spawn point feeds " +
                        (cols.size() == 1 ? "it" : "them") + ")");

@@ -90,6 +90,14 @@ int CountIdleCheckMoves(const TLevelSource& level);
 // down or by a diagonal slide, with the tab types as given.
 std::vector<std::pair<int, int>> UnfedCells(const TLevelSource& level);
 
+// The cells that are never refilled, with the force fields standing or once
+// every box is gone (the warning of LevelWarnings; the level bot reports
+// their number), each once, by row and then by column.
+std::vector<std::pair<int, int>> NeverRefilledCells(const TLevelSource& level);
+
+// The names of the allowed kinds ("black", "mountain", ...), in kind order.
+std::vector<std::string> AllowedKindNames(const TLevelOptions& options);
+
 // The 216 records of the ".lvl" file, column by column (no "?" allowed).
 std::vector<TCellRecord> LevelCellRecords(const TLevelSource& level);
 // A level from the game's files, applying the records in order as the game

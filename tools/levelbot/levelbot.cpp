@@ -1,45 +1,64 @@
 // levelbot: lets the in-process bot play the levels of a pack, several runs a
-// level with different seeds, and prints how it went: per level the wins out
-// of the runs, the median and the smallest number of seconds left at the win,
-// and the mean number of moves and of spells cast; then a total line. The exit code is 1 when
-// some level is won in fewer than nine runs out of ten. With --keep-losses
-// every lost run is kept as a replay, to be watched with grovewright --replay.
+// level with different seeds, and prints per level what it holds (boxes,
+// allowed kinds, cells no spawn point refills) and how the runs went: the
+// wins, the median and the smallest number of seconds left at the win and
+// the median share of the level's time left, the median score and extra
+// lives the level gave (with the end-of-level bonus), the mean moves and
+// spells; then a total line. Every level has a bar: won in at least nine
+// runs of ten (with N runs at least 0.9 N, rounded up) and a median time left
+// of 15% to 50% of the level's time. With --check the exit code is 1 when a
+// level is below its bar, and the reasons are printed; without it, when a
+// level is won in fewer than nine runs of ten.
 //
-//   levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR]
-//            [--jobs J] [--verbose] [--keep-losses DIR]
-#include <sys/wait.h>
-#include <unistd.h>
-
+// --campaign plays the pack from the first level to the last as one game per
+// run (one seed each): score, lives and the extra-life threshold go on from
+// level to level, a lost level is tried again for a life, and the game may
+// end before the last level. It prints per level the median score and lives
+// after it (the curve), then how many levels lie between extra lives.
+//
+// The game starts once; every run plays in a copy of it (a forked process),
+// and frames nobody sees are not drawn. With --keep-losses every lost run is
+// played again in a game of its own and kept as a replay, to be watched with
+// grovewright --replay.
+//
+//   levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J]
+//            [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "board/BotPlayer.h"
+#include "RunPool.h"
+#include "Report.h"
 #include "board/LevelFile.h"
 
 namespace {
 
-struct TRun {
-  int Level = 0;
-  uint32_t Seed = 0;
-  TBotLevelResult Result;
-};
-
 const char* kUsage =
-    "usage: levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J] [--verbose]\n"
-    "                [--keep-losses DIR]\n"
-    "  --runs N     runs per level, each with its own seed (default 10)\n"
+    "usage: levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J]\n"
+    "                [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR]\n"
+    "  --runs N     runs per level (or campaigns), each with its own seed (default 10)\n"
     "  --seed S     seed of the first run; run i uses S + i (default 1)\n"
     "  --pack NAME  level pack (default \"Game Levels\")\n"
     "  --levels A-B levels to play, or one level A (default: the whole pack)\n"
     "  --home DIR   the game's folder with Data/, data/ and levels/ (default: this program's folder)\n"
     "  --jobs J     runs played at the same time, each in a process of its own (default 1)\n"
+    "  --check      exit code 1 when a level is below its bar (wins and time left), saying why;\n"
+    "               with --campaign, when a game ends before the last level\n"
+    "  --campaign   play the levels in order as one game per run, carrying score and lives\n"
+    "  --csv FILE   the per-level numbers also as CSV\n"
     "  --verbose    one line per run\n"
-    "  --keep-losses DIR  a replay of every lost run, as DIR/level-NN-seed-S.replay\n";
+    "  --keep-losses DIR  a replay of every lost run, as DIR/level-NN-seed-S.replay\n"
+    "columns: field = blue and orange fields; kinds = allowed kinds (k m f t w b p c); unfed = cells\n"
+    "no spawn point refills (as levelc check warns); median, min, left% = seconds left in the won\n"
+    "runs; score, lives = median score and extra lives a won run got from the level, the end-of-level\n"
+    "bonus included; moves, spells, secs = means over all runs. In a campaign: score and lives after\n"
+    "the level (medians over the games that won it), lives+ = extra lives it gave, retries = lives\n"
+    "spent on trying it again\n";
 
 std::string ProgramFolder(const char* argv0) {
   std::error_code ec;
@@ -56,135 +75,215 @@ bool ParseInt(const std::string& text, long lo, long hi, long& out) {
   return true;
 }
 
-// The result of one run travels from a worker process as one line of numbers.
-std::string Encode(const TBotLevelResult& r) {
-  char line[160];
-  std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d %d %lld %d\n", r.Won, r.TimeOver, r.NoMoves,
-                r.Stuck, r.LevelTime, r.SecondsLeft, r.Moves, r.Refused, r.Blank, r.BoxesLeft,
-                static_cast<long long>(r.Ticks), r.Spells);
-  return line;
+struct TOptions {
+  long Runs = 10, Seed = 1, First = 1, Last = -1, Jobs = 1;
+  std::string Pack = "Game Levels";
+  std::string Home, KeepDir, CsvFile;
+  bool Verbose = false, Check = false, Campaign = false;
+};
+
+struct TRun {
+  TRunTask Task;
+  TBotLevelResult Result;
+};
+
+const char* Outcome(const TBotLevelResult& r) {
+  if (!r.Error.empty()) return "error";
+  if (r.Won) return "won";
+  if (r.GameOver) return "game-over";
+  if (r.NoMoves) return "no-moves";
+  if (r.TimeOver) return "time-over";
+  return "stuck";
 }
 
-bool Decode(const std::string& text, TBotLevelResult& r) {
-  int won = 0, timeOver = 0, noMoves = 0, stuck = 0;
-  long long ticks = 0;
-  if (std::sscanf(text.c_str(), "%d %d %d %d %d %d %d %d %d %d %lld %d", &won, &timeOver, &noMoves, &stuck,
-                  &r.LevelTime, &r.SecondsLeft, &r.Moves, &r.Refused, &r.Blank, &r.BoxesLeft, &ticks,
-                  &r.Spells) != 12)
-    return false;
-  r.Won = won;
-  r.TimeOver = timeOver;
-  r.NoMoves = noMoves;
-  r.Stuck = stuck;
-  r.Ticks = ticks;
+void ReportRun(const TOptions& o, const TRun& run) {
+  if (!o.Verbose) return;
+  const TBotLevelResult& r = run.Result;
+  std::printf(
+      "level %2d seed %-6u %-9s left %4d of %4d  moves %3d  spells %d  refused %d  blank looks %d  boxes left %d"
+      "  score +%d  lives %d",
+      run.Task.Level, run.Task.Seed, Outcome(r), r.SecondsLeft, r.LevelTime, r.Moves, r.Spells, r.Refused, r.Blank,
+      r.BoxesLeft, r.ScoreGained(), r.End.Lives);
+  if (r.Retries) std::printf("  retries %d", r.Retries);
+  std::printf("\n");
+  if (!r.Won && !r.FinalBoard.empty()) std::printf("%s", r.FinalBoard.c_str());
+  std::fflush(stdout);
+}
+
+// Every level's runs, `jobs` at a time.
+bool PlayLevels(const TOptions& o, TBotGame& game, const TBotSettings& settings, std::vector<TRun>& runs) {
+  TRunPool pool(game, o.Pack, settings, static_cast<int>(o.Jobs));
+  size_t next = 0;
+  while (next < runs.size() || !pool.Idle()) {
+    while (next < runs.size() && pool.HasRoom()) {
+      if (!pool.Launch(next, runs[next].Task)) return false;
+      ++next;
+    }
+    size_t id = 0;
+    TBotLevelResult result;
+    pool.WaitOne(id, result);
+    runs[id].Result = result;
+    ReportRun(o, runs[id]);
+  }
   return true;
 }
 
-// Plays one run; a lost run's replay goes into keepDir (unless it is empty).
-TBotLevelResult PlayRun(const TRun& run, const std::string& home, const std::string& pack,
-                        const std::string& keepDir) {
-  TBotSettings settings;
-  settings.KeepReplay = !keepDir.empty();
-  TBotLevelResult r = RunBotOnLevel(home, pack, run.Level, run.Seed, settings);
-  if (!r.Error.empty()) std::fprintf(stderr, "levelbot: %s\n", r.Error.c_str());
-  if (settings.KeepReplay && !r.Won && r.Error.empty()) {
+// One game per campaign run: each level starts once the level before it is
+// won, with the player as that level left it.
+struct TCampaignRun {
+  uint32_t Seed = 0;
+  int NextLevel = 0;
+  TBotProfile Profile;
+  bool Busy = false, Over = false;
+  std::string End;  // how the game ended before the last level ("" when it got through)
+};
+
+bool PlayCampaigns(const TOptions& o, TBotGame& game, const TBotSettings& settings,
+                   std::vector<TCampaignRun>& campaigns, std::vector<TRun>& runs) {
+  TRunPool pool(game, o.Pack, settings, static_cast<int>(o.Jobs));
+  std::vector<size_t> runOf;  // campaign of each launched run
+  for (;;) {
+    for (size_t i = 0; i < campaigns.size() && pool.HasRoom(); ++i) {
+      TCampaignRun& c = campaigns[i];
+      if (c.Busy || c.Over) continue;
+      TRun run;
+      run.Task = {c.NextLevel, c.Seed, true, c.Profile};
+      runs.push_back(run);
+      runOf.push_back(i);
+      if (!pool.Launch(runs.size() - 1, run.Task)) return false;
+      c.Busy = true;
+    }
+    if (pool.Idle()) return true;
+    size_t id = 0;
+    TBotLevelResult result;
+    pool.WaitOne(id, result);
+    runs[id].Result = result;
+    ReportRun(o, runs[id]);
+    TCampaignRun& c = campaigns[runOf[id]];
+    c.Busy = false;
+    if (result.Won && result.Error.empty()) {
+      c.Profile = result.End;
+      if (++c.NextLevel > o.Last) c.Over = true;
+    } else {
+      c.Over = true;
+      c.End = std::string(Outcome(result)) + " at level " + std::to_string(c.NextLevel);
+    }
+  }
+}
+
+std::vector<const TBotLevelResult*> RunsOfLevel(const std::vector<TRun>& runs, int level) {
+  std::vector<const TBotLevelResult*> out;
+  for (const TRun& run : runs)
+    if (run.Task.Level == level) out.push_back(&run.Result);
+  return out;
+}
+
+FILE* OpenCsv(const TOptions& o) {
+  if (o.CsvFile.empty()) return nullptr;
+  FILE* csv = std::fopen(o.CsvFile.c_str(), "w");
+  if (!csv) std::fprintf(stderr, "levelbot: cannot write %s\n", o.CsvFile.c_str());
+  return csv;
+}
+
+int ReportLevels(const TOptions& o, const std::vector<TLevelCensus>& census, const std::vector<TRun>& runs) {
+  FILE* csv = OpenCsv(o);
+  if (!o.CsvFile.empty() && !csv) return 2;
+  PrintLevelHeader(stdout);
+  if (csv) WriteLevelCsvHeader(csv);
+  int totalWins = 0, totalRuns = 0, belowBar = 0, belowWins = 0;
+  double totalSeconds = 0;
+  std::vector<std::string> reasons;
+  for (const TLevelCensus& c : census) {
+    const TLevelStats s = SumUp(RunsOfLevel(runs, c.Level), c.Time);
+    PrintLevelLine(stdout, c, s);
+    if (csv) WriteLevelCsvLine(csv, c, s);
+    totalWins += s.Wins;
+    totalRuns += s.Runs;
+    totalSeconds += s.Seconds * s.Runs;
+    if (s.BelowBar) {
+      ++belowBar;
+      reasons.push_back("level " + std::to_string(c.Level) + ": " + s.Why);
+    }
+    if (s.Wins * 10 < s.Runs * 9) ++belowWins;
+  }
+  std::printf("total %d/%d wins (%.1f%%), %d level(s) below the bar, %.0f minutes of play in all\n", totalWins,
+              totalRuns, totalRuns ? 100.0 * totalWins / totalRuns : 0.0, belowBar, totalSeconds / 60.0);
+  if (csv && std::fclose(csv) != 0) std::fprintf(stderr, "levelbot: cannot write %s\n", o.CsvFile.c_str());
+  if (o.Check) {
+    for (const std::string& reason : reasons) std::printf("below the bar: %s\n", reason.c_str());
+    return belowBar ? 1 : 0;
+  }
+  return belowWins ? 1 : 0;
+}
+
+int ReportCampaign(const TOptions& o, const std::vector<TLevelCensus>& census,
+                   const std::vector<TCampaignRun>& campaigns, const std::vector<TRun>& runs) {
+  FILE* csv = OpenCsv(o);
+  if (!o.CsvFile.empty() && !csv) return 2;
+  std::printf("campaign \"%s\", levels %ld to %ld, %zu game(s) from seed %ld\n", o.Pack.c_str(), o.First, o.Last,
+              campaigns.size(), o.Seed);
+  PrintCampaignHeader(stdout);
+  if (csv) WriteCampaignCsvHeader(csv);
+  double mostGained = -1;
+  int mostGainedLevel = 0, levelsWon = 0, livesGained = 0;
+  for (const TLevelCensus& c : census) {
+    const TCampaignLevel level = SumUpCampaign(c.Level, RunsOfLevel(runs, c.Level));
+    PrintCampaignLine(stdout, c, level);
+    if (csv) WriteCampaignCsvLine(csv, c, level);
+    if (level.Won > 0 && level.MedianGained > mostGained) {
+      mostGained = level.MedianGained;
+      mostGainedLevel = c.Level;
+    }
+  }
+  for (const TRun& run : runs) {
+    if (!run.Result.Won || !run.Result.Error.empty()) continue;
+    ++levelsWon;
+    livesGained += run.Result.LivesGained();
+  }
+  if (csv && std::fclose(csv) != 0) std::fprintf(stderr, "levelbot: cannot write %s\n", o.CsvFile.c_str());
+  int through = 0;
+  for (const TCampaignRun& c : campaigns) {
+    if (c.End.empty()) {
+      ++through;
+    } else {
+      std::printf("seed %u: %s\n", c.Seed, c.End.c_str());
+    }
+  }
+  std::printf("%d of %zu game(s) got through; %d level(s) won, %d extra li%s", through, campaigns.size(), levelsWon,
+              livesGained, livesGained == 1 ? "fe" : "ves");
+  if (livesGained > 0)
+    std::printf(", one every %.1f levels on average\n", static_cast<double>(levelsWon) / livesGained);
+  else
+    std::printf("\n");
+  if (mostGainedLevel > 0)
+    std::printf("most extra lives a level gave in its median run: %.1f (level %d)\n", mostGained, mostGainedLevel);
+  return through == static_cast<int>(campaigns.size()) || !o.Check ? 0 : 1;
+}
+
+// Plays every lost run again in a game of its own to keep its replay.
+void KeepLosses(const TOptions& o, const std::vector<TRun>& runs) {
+  for (const TRun& run : runs) {
+    if (run.Result.Won || !run.Result.Error.empty()) continue;
+    TBotSettings settings;
+    settings.KeepReplay = true;
+    const TBotLevelResult r = RunBotOnLevel(o.Home, o.Pack, run.Task.Level, run.Task.Seed, settings);
+    if (!r.Error.empty()) {
+      std::fprintf(stderr, "levelbot: %s\n", r.Error.c_str());
+      continue;
+    }
+    if (r.Won || r.SecondsLeft != run.Result.SecondsLeft || r.Moves != run.Result.Moves)
+      std::fprintf(stderr, "levelbot: level %d seed %u went differently when played again\n", run.Task.Level,
+                   run.Task.Seed);
     char name[64];
-    std::snprintf(name, sizeof name, "level-%02d-seed-%u.replay", run.Level, run.Seed);
-    const std::filesystem::path path = std::filesystem::path(keepDir) / name;
+    std::snprintf(name, sizeof name, "level-%02d-seed-%u.replay", run.Task.Level, run.Task.Seed);
+    const std::filesystem::path path = std::filesystem::path(o.KeepDir) / name;
     std::ofstream out(path, std::ios::binary);
     out << r.Replay;
     if (!out.flush()) std::fprintf(stderr, "levelbot: cannot write the replay %s\n", path.string().c_str());
   }
-  return r;
 }
 
-struct TWorker {
-  pid_t Pid = -1;
-  int Fd = -1;
-  size_t Index = 0;
-};
-
-// Plays every run, `jobs` at a time in child processes (each game is a whole
-// program state of its own), or one after the other in this process.
-void PlayAll(std::vector<TRun>& runs, const std::string& home, const std::string& pack, int jobs, bool verbose,
-             const std::string& keepDir) {
-  auto report = [&](const TRun& run) {
-    if (!verbose) return;
-    const TBotLevelResult& r = run.Result;
-    std::printf(
-        "level %2d seed %-6u %-9s left %4d of %4d  moves %3d  spells %d  refused %d  blank looks %d  boxes left %d\n",
-        run.Level, run.Seed,
-        r.Won ? "won" : r.NoMoves ? "no-moves" : r.TimeOver ? "time-over" : r.Stuck ? "stuck" : "error",
-        r.SecondsLeft, r.LevelTime, r.Moves, r.Spells, r.Refused, r.Blank, r.BoxesLeft);
-    if (!r.Won && !r.FinalBoard.empty()) std::printf("%s", r.FinalBoard.c_str());
-    std::fflush(stdout);
-  };
-  if (jobs <= 1) {
-    for (TRun& run : runs) {
-      run.Result = PlayRun(run, home, pack, keepDir);
-      report(run);
-    }
-    return;
-  }
-  std::fflush(stdout);
-  std::vector<TWorker> busy;
-  size_t next = 0;
-  while (next < runs.size() || !busy.empty()) {
-    while (next < runs.size() && static_cast<int>(busy.size()) < jobs) {
-      int fds[2];
-      if (pipe(fds) != 0) {
-        std::perror("levelbot: pipe");
-        std::exit(2);
-      }
-      const pid_t pid = fork();
-      if (pid == 0) {
-        close(fds[0]);
-        const TRun& run = runs[next];
-        const TBotLevelResult r = PlayRun(run, home, pack, keepDir);
-        const std::string line = Encode(r);
-        if (write(fds[1], line.data(), line.size()) < 0) _exit(3);
-        _exit(r.Error.empty() ? 0 : 2);
-      }
-      close(fds[1]);
-      if (pid < 0) {
-        std::perror("levelbot: fork");
-        std::exit(2);
-      }
-      busy.push_back({pid, fds[0], next});
-      ++next;
-    }
-    int status = 0;
-    const pid_t done = wait(&status);
-    for (size_t i = 0; i < busy.size(); ++i) {
-      if (busy[i].Pid != done) continue;
-      std::string text;
-      char buffer[256];
-      ssize_t n = 0;
-      while ((n = read(busy[i].Fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
-      close(busy[i].Fd);
-      TRun& run = runs[busy[i].Index];
-      if (!Decode(text, run.Result)) run.Result.Error = "the run ended without a result";
-      report(run);
-      busy.erase(busy.begin() + static_cast<long>(i));
-      break;
-    }
-  }
-}
-
-int Median(std::vector<int> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  long runsPerLevel = 10, seed = 1, first = 1, last = -1, jobs = 1;
-  std::string pack = "Game Levels";
-  std::string home, keepDir;
-  bool verbose = false;
+bool ParseOptions(int argc, char** argv, TOptions& o, bool& help) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&](std::string& out) {
@@ -195,114 +294,119 @@ int main(int argc, char** argv) {
     std::string v;
     bool ok = true;
     if (a == "--runs") {
-      ok = value(v) && ParseInt(v, 1, 1000, runsPerLevel);
+      ok = value(v) && ParseInt(v, 1, 1000, o.Runs);
     } else if (a == "--seed") {
-      ok = value(v) && ParseInt(v, 0, 4000000000L, seed);
+      ok = value(v) && ParseInt(v, 0, 4000000000L, o.Seed);
     } else if (a == "--pack") {
-      ok = value(pack) && !pack.empty();
+      ok = value(o.Pack) && !o.Pack.empty();
     } else if (a == "--home") {
-      ok = value(home) && !home.empty();
+      ok = value(o.Home) && !o.Home.empty();
     } else if (a == "--jobs") {
-      ok = value(v) && ParseInt(v, 1, 64, jobs);
+      ok = value(v) && ParseInt(v, 1, 64, o.Jobs);
     } else if (a == "--levels") {
       ok = value(v);
       if (ok) {
         const size_t dash = v.find('-');
-        ok = dash == std::string::npos ? ParseInt(v, 1, 9999, first) && (last = first, true)
-                                       : ParseInt(v.substr(0, dash), 1, 9999, first) &&
-                                             ParseInt(v.substr(dash + 1), 1, 9999, last) && first <= last;
+        ok = dash == std::string::npos ? ParseInt(v, 1, 9999, o.First) && (o.Last = o.First, true)
+                                       : ParseInt(v.substr(0, dash), 1, 9999, o.First) &&
+                                             ParseInt(v.substr(dash + 1), 1, 9999, o.Last) && o.First <= o.Last;
       }
     } else if (a == "--keep-losses") {
-      ok = value(keepDir) && !keepDir.empty();
+      ok = value(o.KeepDir) && !o.KeepDir.empty();
+    } else if (a == "--csv") {
+      ok = value(o.CsvFile) && !o.CsvFile.empty();
     } else if (a == "--verbose") {
-      verbose = true;
+      o.Verbose = true;
+    } else if (a == "--check") {
+      o.Check = true;
+    } else if (a == "--campaign") {
+      o.Campaign = true;
     } else if (a == "--help" || a == "-h") {
-      std::printf("%s", kUsage);
-      return 0;
+      help = true;
     } else {
       ok = false;
     }
     if (!ok) {
       std::fprintf(stderr, "levelbot: bad option %s\n%s", a.c_str(), kUsage);
-      return 2;
+      return false;
     }
   }
-  if (home.empty()) home = ProgramFolder(argv[0]);
-  const int count = CountPackLevels(home, pack);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TOptions o;
+  bool help = false;
+  if (!ParseOptions(argc, argv, o, help)) return 2;
+  if (help) {
+    std::printf("%s", kUsage);
+    return 0;
+  }
+  if (o.Home.empty()) o.Home = ProgramFolder(argv[0]);
+  const int count = CountPackLevels(o.Home, o.Pack);
   if (count == 0) {
-    std::fprintf(stderr, "levelbot: no level pack \"%s\" in %s/levels\n", pack.c_str(), home.c_str());
+    std::fprintf(stderr, "levelbot: no level pack \"%s\" in %s/levels\n", o.Pack.c_str(), o.Home.c_str());
     return 2;
   }
-  if (last < 0) last = count;
-  if (last > count) {
-    std::fprintf(stderr, "levelbot: the pack \"%s\" has %d level(s)\n", pack.c_str(), count);
+  if (o.Last < 0) o.Last = count;
+  if (o.Last > count) {
+    std::fprintf(stderr, "levelbot: the pack \"%s\" has %d level(s)\n", o.Pack.c_str(), count);
     return 2;
   }
-
-  std::vector<TRun> runs;
-  for (long level = first; level <= last; ++level) {
-    for (long i = 0; i < runsPerLevel; ++i)
-      runs.push_back({static_cast<int>(level), static_cast<uint32_t>(seed + i), {}});
-  }
-  if (!keepDir.empty()) {
+  if (!o.KeepDir.empty()) {
+    if (o.Campaign) {
+      std::fprintf(stderr, "levelbot: --keep-losses keeps the runs of single levels, not of campaigns\n");
+      return 2;
+    }
     std::error_code ec;
-    std::filesystem::create_directories(keepDir, ec);
-    if (!std::filesystem::is_directory(keepDir, ec)) {
-      std::fprintf(stderr, "levelbot: cannot make the folder %s for the lost runs\n", keepDir.c_str());
+    std::filesystem::create_directories(o.KeepDir, ec);
+    if (!std::filesystem::is_directory(o.KeepDir, ec)) {
+      std::fprintf(stderr, "levelbot: cannot make the folder %s for the lost runs\n", o.KeepDir.c_str());
       return 2;
     }
   }
-  PlayAll(runs, home, pack, static_cast<int>(jobs), verbose, keepDir);
+  std::vector<TLevelCensus> census;
+  for (long level = o.First; level <= o.Last; ++level)
+    census.push_back(ReadCensus(o.Home, o.Pack, static_cast<int>(level)));
 
-  std::printf("%-5s %5s %7s %6s %6s %6s %6s %6s %6s  %s\n", "level", "time", "wins", "median", "min", "left%",
-              "moves", "spells", "secs", "losses");
-  int totalWins = 0, totalRuns = 0, weakLevels = 0;
-  double totalSeconds = 0;
-  bool failed = false;
-  for (long level = first; level <= last; ++level) {
-    std::vector<int> left;
-    int wins = 0, n = 0, timeOver = 0, noMoves = 0, stuck = 0, errors = 0, levelTime = 0;
-    double moves = 0, seconds = 0, spells = 0;
-    for (const TRun& run : runs) {
-      if (run.Level != level) continue;
-      const TBotLevelResult& r = run.Result;
-      ++n;
-      levelTime = std::max(levelTime, r.LevelTime);
-      moves += r.Moves;
-      spells += r.Spells;
-      seconds += static_cast<double>(r.Ticks) / 121.0;
-      if (!r.Error.empty()) {
-        ++errors;
-      } else if (r.Won) {
-        ++wins;
-        left.push_back(r.SecondsLeft);
-      } else if (r.NoMoves) {
-        ++noMoves;
-      } else if (r.TimeOver) {
-        ++timeOver;
-      } else {
-        ++stuck;
-      }
+  auto game = std::make_unique<TBotGame>();
+  std::string error;
+  if (!game->Start(o.Home, error)) {
+    std::fprintf(stderr, "levelbot: %s\n", error.c_str());
+    return 2;
+  }
+  TBotSettings settings;
+  settings.SkipUnseenFrames = true;
+  settings.PlayTally = true;
+  std::vector<TRun> runs;
+  if (o.Campaign) {
+    settings.RetryOnLoss = true;
+    std::vector<TCampaignRun> campaigns;
+    for (long i = 0; i < o.Runs; ++i) {
+      TCampaignRun c;
+      c.Seed = static_cast<uint32_t>(o.Seed + i);
+      c.NextLevel = static_cast<int>(o.First);
+      campaigns.push_back(c);
     }
-    const int median = Median(left);
-    const int minimum = left.empty() ? 0 : *std::min_element(left.begin(), left.end());
-    std::string losses;
-    if (timeOver) losses += std::to_string(timeOver) + " time-over ";
-    if (noMoves) losses += std::to_string(noMoves) + " no-moves ";
-    if (stuck) losses += std::to_string(stuck) + " stuck ";
-    if (errors) losses += std::to_string(errors) + " errors ";
-    std::printf("%5ld %5d %3d/%-3d %6d %6d %5d%% %6.1f %6.1f %6.0f  %s\n", level, levelTime, wins, n, median,
-                minimum, levelTime > 0 ? median * 100 / levelTime : 0, n ? moves / n : 0.0, n ? spells / n : 0.0,
-                n ? seconds / n : 0.0, losses.c_str());
-    totalWins += wins;
-    totalRuns += n;
-    totalSeconds += seconds;
-    if (wins * 10 < n * 9) {
-      ++weakLevels;
-      failed = true;
+    if (!PlayCampaigns(o, *game, settings, campaigns, runs)) return 2;
+    return ReportCampaign(o, census, campaigns, runs);
+  }
+  for (long level = o.First; level <= o.Last; ++level) {
+    for (long i = 0; i < o.Runs; ++i) {
+      TRun run;
+      run.Task.Level = static_cast<int>(level);
+      run.Task.Seed = static_cast<uint32_t>(o.Seed + i);
+      runs.push_back(run);
     }
   }
-  std::printf("total %d/%d wins (%.1f%%), %d level(s) below 9 in 10, %.0f minutes of play in all\n", totalWins,
-              totalRuns, totalRuns ? 100.0 * totalWins / totalRuns : 0.0, weakLevels, totalSeconds / 60.0);
-  return failed ? 1 : 0;
+  if (!PlayLevels(o, *game, settings, runs)) return 2;
+  const int code = ReportLevels(o, census, runs);
+  if (!o.KeepDir.empty()) {
+    // The started game goes first: a replay needs a game started with its seed.
+    game.reset();
+    KeepLosses(o, runs);
+  }
+  return code;
 }
