@@ -10,9 +10,11 @@
 #include "app/Background.h"
 #include "app/Credits.h"
 #include "app/DataCheck.h"
+#include "app/DataManifest.h"
 #include "app/HiscoreScreen.h"
 #include "app/Menus.h"
 #include "app/PlayerForms.h"
+#include "app/StartTimings.h"
 #include "app/StoryScreens.h"
 #include "board/LevelEditor.h"
 #include "engine/ArchiveKey.h"
@@ -25,6 +27,18 @@
 
 namespace {
 constexpr int kProgressMax = 69;
+
+// The full-screen pictures of the screens after the logo: only their sizes
+// are read at start-up, their pixels when first shown, or in a window by a
+// background thread while the logo shows.
+bool IsPictureDecodedLater(const std::string& name) {
+  static const char* const kPictures[] = {"hiscore.image",  "mapa-correto.image", "credits.image",
+                                          "zeradojogo.image", "open1-1.image",    "open1-2.image",
+                                          "open-box.image", "dwatch.image",       "abertura.image"};
+  for (const char* picture : kPictures)
+    if (name == picture) return true;
+  return false;
+}
 
 // Runs one loading step. Should it run out of memory (a file or a record far
 // larger than any the game has), the step fails with a message naming what it
@@ -65,6 +79,17 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
                              TCanopyQuality& quality, TAlphaLevel& alpha) {
     ImagesCPDbLoad(key, accept, name, quality, alpha);
   };
+  Images.DecodeWhenDrawn = IsPictureDecodedLater;
+  // A picture decoded late whose record is damaged ends the game as a failed
+  // start-up does: a line on standard error, no message box. (It is found
+  // while the frame draws, so the device is left for shut-down to close.)
+  Images.OnDecodeFailed = [this](const std::string& name, const std::string& error) {
+    std::fprintf(stderr, "grovewright: cannot load the images from %s: %s: %s\n", CPDb1.FileName().c_str(),
+                 name.c_str(), error.c_str());
+    DeviceDead_ = true;
+    ExitCode = 1;
+    Close();
+  };
   Images.SetPublisher(&Canopy);
   ImagesParticles.MipMappping = false;
   ImagesParticles.SetPublisher(&Canopy);
@@ -83,13 +108,28 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Timer.SetSpeed(120.0);
   Timer.SetMaxFPS(500);
   Timer.Enabled = false;
-  Timer.OnTimer = [this] { TimerTimer(); };
-  Timer.OnProcess = [this] {
+  if (TStartTimings::RequestedByEnvironment()) Timings_ = std::make_unique<TStartTimings>();
+  Timer.OnTimer = [this] {
+    if (!Timings_) return TimerTimer();
+    const uint8_t before = ScreenState;
+    const double began = TStartTimings::SinceStart();
+    TimerTimer();
+    Timings_->Frame(before, ScreenState, began, TStartTimings::SinceStart());
+  };
+  Timer.OnProcess = [this, musicAhead = std::string()]() mutable {
     if (Options.Ticks >= 0 && TotalTicks >= Options.Ticks) {
       Close();
       return;
     }
+    // A level's tune is chosen when the level is set up and starts when play
+    // begins: in a window it is read in the meantime, so its start costs no
+    // frame.
+    if (!Platform.Headless() && CurrentMusic != musicAhead) {
+      musicAhead = CurrentMusic;
+      if (!musicAhead.empty()) Sound.PrefetchMusic(musicAhead);
+    }
     TimerProcess();
+    if (Timings_ && TotalTicks == 0) Timings_->FirstTick();
     ++TotalTicks;
     ReplayTick();
     if (Options.Ticks >= 0 && TotalTicks >= Options.Ticks) Close();
@@ -108,6 +148,9 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   CanopyScreener1.Source = &platform.GetRenderer();
   ImageIndexes.fill(-1);
 
+  // Each tune is read when it first plays, and only the last few played stay
+  // in memory.
+  Sound.LoadMusicWhenPlayed = true;
   Sound.ShowErrorHandler = [this](const std::string& text) { ShowError(text); };
   Sound.FatalErrorHandler = [this](const std::string& text) { ShowError(text); };
   // The player's options gate the music and the effects.
@@ -229,6 +272,7 @@ void Tmain::DrawProgress() {
     rect(left + 50, top + 249, filled, 6, 0x80C0FFE0, 0x00C0FFE0);
   }
   r.Present();
+  if (Timings_) Timings_->Mark("panel");
 }
 
 bool Tmain::LoadMapPoints(std::string& error) {
@@ -282,6 +326,11 @@ bool Tmain::FormCreate() {
   CPDb1.SetFileName(ProgramPath("Data/GameData.CPDB"));
   CPDb2.SetFileName(ProgramPath("Data/GameDataParticles.CPDB"));
   ApplyGameArchiveKey(CPDb1, CPDb2);
+  // The fonts are read on a helper thread while the data is checked and the
+  // sounds are loaded.
+  std::vector<std::string> fonts;
+  for (const TFontSpec& font : GameFonts()) fonts.emplace_back(font.Key);
+  CPDb1.ReadAhead(fonts);
   // 12. One random generator, seeded once (the seed drawn from the clock when
   // none was given, Tmain's constructor).
   Random.Seed(*Options.Seed);
@@ -354,6 +403,7 @@ bool Tmain::FormCreate() {
   if (Options.Windowed) SetFullScreen(false);
   if (Options.FullScreen) SetFullScreen(true);
   // 22-25.
+  if (Timings_) Timings_->Mark("loaded");
   Progress_ = -1;
   if (LoadingPanel_) {
     Platform.GetRenderer().DestroyTexture(LoadingPanel_);
@@ -378,6 +428,17 @@ bool Tmain::FormCreate() {
   // from the command line.
   Menus->BindControls();
   ShowSplash();
+  // While the logo shows, on other threads of low priority: the later
+  // screens' pictures are decoded and the menu's picture and tune made ready
+  // (unless --play skips the menu). Nobody sees a headless run: there each
+  // waits until it is first needed.
+  if (!Platform.Headless()) {
+    Images.DecodeWaitingInBackground();
+    if (!Options.Play) {
+      Images.PrefetchPicture("mainscreen.jpg", CPDb1);
+      Sound.PrefetchMusic("MainMenuMusic");
+    }
+  }
   if (Options.Play) {
     std::string playError;
     if (!StartPlay(playError)) {

@@ -44,6 +44,7 @@ class TStoryScreens;
 class TCredits;
 class THiscoreScreen;
 class TLevelEditor;
+class TStartTimings;
 
 // Indices of the image-index cache, in the order they are looked up.
 enum TCachedImage {
@@ -359,4 +360,5 @@ class Tmain {
   bool PendingRelease_ = false;
   int LastMouseX_ = 0, LastMouseY_ = 0;  // the last position the window reported
   int ScriptX_ = 0, ScriptY_ = 0;        // the input script's cursor
+  std::unique_ptr<TStartTimings> Timings_;  // GW_TIMINGS=1: start-up and frame timings
 };

@@ -23,7 +23,12 @@ bool Tmain::SetFullScreen(bool fullScreen) {
 
 void Tmain::LoadConfig() {
   TPlayer& player = Player();
-  switch (player.LoadConfig(Options.SaveHome)) {
+  const TPlayer::TConfigState state = player.LoadConfig(Options.SaveHome);
+  // A window chosen on the command line (--windowed, --fullscreen) has the
+  // last word and is applied next: switching to the options' choice first
+  // would only keep the window system busy for a moment.
+  if (Options.Windowed || Options.FullScreen) return;
+  switch (state) {
     case TPlayer::TConfigState::Missing: {
       // A first start fills the screen, where the screen is big enough for
       // the game's picture and the window system lets us.

@@ -24,7 +24,7 @@ void Tmain::FreeBackground() { Background_.reset(); }
 
 bool Tmain::LoadBackground(const std::string& file, int width, int height) {
   TBitmap32 bitmap;
-  if (!::LoadBitmap(file, bitmap, CPDb1)) {
+  if (!Images.LoadPicture(file, bitmap, CPDb1)) {
     // The old picture stays.
     FatalError("Cannot load image " + file + " from Data Files");
     return false;

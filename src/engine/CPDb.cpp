@@ -3,21 +3,21 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
-#include <nettle/md5.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
-#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "engine/Blowfish.h"
-#include "engine/TextCompare.h"
+#include "engine/RecordUnpacker.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ constexpr size_t kRecordHeaderSize = 44;
 // Deflate cannot expand data by more than about 1032:1, so a record that claims
 // more than this many original bytes per stored byte cannot be genuine.
 constexpr uint64_t kMaxInflateRatio = 1032;
-// Records at least this large are unpacked with a helper thread.
-constexpr uint32_t kParallelFrom = 1u << 20;
+// Stored bytes read first when only the start of a record is wanted.
+constexpr size_t kStartRead = 64 * 1024;
 
 uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
@@ -49,169 +49,11 @@ void ParseRecordHeader(const uint8_t* h, TCPDbEntry& e) {
   e.IV[1] = ReadU32(h + 40);
 }
 
-// Turns a record's stored bytes back into its original bytes: decrypts whole
-// blocks (a shorter tail is stored plain), inflates, and takes the MD5 digest of
-// what came out. The output goes straight onto the tail of the caller's stream;
-// the caller trims it again when the read fails.
-struct RecordUnpacker {
-  std::vector<uint8_t>& Stored;
-  const TBlowfish* Cipher;  // null: inflate the bytes as they are
-  uint32_t IV[2];
-  uint32_t OriginalSize;
-  bool Started = false;  // set once one of the two ways has run
-
-  static constexpr size_t kStep = 64 * 1024;
-
-  size_t WholeBlocks() const { return Stored.size() & ~size_t{7}; }
-
-  // One thread, one step at a time: each piece is decrypted just before zlib
-  // reads it and hashed just after zlib writes it, while still in the cache. The
-  // room grows with the output rather than trusting the header's size, and ends
-  // one byte past the original size so that a longer stream is caught.
-  bool Serial(std::vector<uint8_t>& stream, uint8_t digest[MD5_DIGEST_SIZE]) {
-    Started = true;
-    const size_t base = stream.size(), storedSize = Stored.size(), whole = WholeBlocks();
-    const size_t limit = size_t{OriginalSize} + 1;
-    size_t room = std::min(limit, std::max(storedSize * 4, kStep));
-    uint32_t chain[2] = {IV[0], IV[1]};
-    size_t ready = 0;  // stored bytes handed to zlib so far
-    md5_ctx md5;
-    md5_init(&md5);
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return false;
-    stream.resize(base + room);
-    z.next_in = Stored.data();
-    bool ok = false;
-    for (;;) {
-      if (z.avail_in == 0 && ready < storedSize) {
-        const size_t next = std::min(storedSize, ready + kStep);
-        if (Cipher && ready < whole) Cipher->DecryptCbcRun(Stored.data() + ready, std::min(next, whole) - ready, chain);
-        z.avail_in = static_cast<uInt>(next - ready);
-        ready = next;
-      }
-      if (z.total_out == room) {
-        if (room == limit) break;  // longer than the original size
-        room = std::min(limit, room * 2);
-        stream.resize(base + room);
-      }
-      const size_t before = z.total_out;
-      z.next_out = stream.data() + base + before;
-      z.avail_out = static_cast<uInt>(std::min(room - before, kStep));
-      const int result = inflate(&z, Z_NO_FLUSH);
-      md5_update(&md5, z.total_out - before, stream.data() + base + before);
-      if (result == Z_STREAM_END) {
-        ok = z.total_out == OriginalSize;
-        break;
-      }
-      if (result == Z_OK) continue;
-      // No progress: fine while more input can be handed over, else the stream is cut short.
-      if (result != Z_BUF_ERROR || z.avail_in != 0 || ready == storedSize) break;
-    }
-    inflateEnd(&z);
-    md5_digest(&md5, MD5_DIGEST_SIZE, digest);
-    return ok;
-  }
-
-  // Large records: a helper thread decrypts ahead of zlib and then hashes behind
-  // it, so the three stages overlap. The output room grows with the output, as
-  // in the serial way, never trusting the header's size: before each growth the
-  // helper is let catch up, so that it never reads the buffer while it moves.
-  // Returns with Started false when no thread could be started; the caller
-  // then goes the serial way.
-  bool Parallel(std::vector<uint8_t>& stream, uint8_t digest[MD5_DIGEST_SIZE]) {
-    const size_t base = stream.size(), storedSize = Stored.size(), whole = WholeBlocks();
-    const size_t limit = size_t{OriginalSize} + 1;
-    size_t room = std::min(limit, std::max(storedSize * 4, kStep));
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return false;
-    stream.resize(base + room);
-
-    // Bytes ready for zlib; bytes zlib has written, with the top bit set once
-    // it has stopped; and bytes the helper has hashed.
-    std::atomic<size_t> decrypted{Cipher ? 0 : storedSize};
-    std::atomic<uint64_t> produced{0};
-    std::atomic<size_t> hashedUpTo{0};
-    constexpr uint64_t kStopped = uint64_t{1} << 63;
-    std::thread helper;
-    try {
-      helper = std::thread([&] {
-        if (Cipher) {
-          uint32_t chain[2] = {IV[0], IV[1]};
-          for (size_t at = 0; at < whole; at += kStep) {
-            const size_t n = std::min(kStep, whole - at);
-            Cipher->DecryptCbcRun(Stored.data() + at, n, chain);
-            decrypted.store(at + n, std::memory_order_release);
-            decrypted.notify_one();
-          }
-          decrypted.store(storedSize, std::memory_order_release);
-          decrypted.notify_one();
-        }
-        md5_ctx md5;
-        md5_init(&md5);
-        size_t hashed = 0;
-        for (;;) {
-          const uint64_t state = produced.load(std::memory_order_acquire);
-          const size_t upTo = static_cast<size_t>(state & ~kStopped);
-          if (upTo > hashed) {
-            // The buffer is looked up afresh: it may have moved since the last round.
-            md5_update(&md5, upTo - hashed, stream.data() + base + hashed);
-            hashed = upTo;
-            hashedUpTo.store(hashed, std::memory_order_release);
-            hashedUpTo.notify_one();
-          } else if (state & kStopped) {
-            break;
-          } else {
-            produced.wait(state, std::memory_order_acquire);
-          }
-        }
-        md5_digest(&md5, MD5_DIGEST_SIZE, digest);
-      });
-    } catch (const std::system_error&) {
-      inflateEnd(&z);
-      stream.resize(base);
-      return false;
-    }
-    Started = true;
-
-    z.next_in = Stored.data();
-    size_t fed = 0;
-    bool ok = false;
-    for (;;) {
-      if (z.avail_in == 0 && fed < storedSize) {
-        size_t ready;
-        while ((ready = decrypted.load(std::memory_order_acquire)) <= fed)
-          decrypted.wait(ready, std::memory_order_acquire);
-        z.avail_in = static_cast<uInt>(ready - fed);
-        fed = ready;
-      }
-      const size_t before = z.total_out;
-      if (before == room) {
-        if (room == limit) break;  // longer than the original size
-        size_t hashed;
-        while ((hashed = hashedUpTo.load(std::memory_order_acquire)) < before)
-          hashedUpTo.wait(hashed, std::memory_order_acquire);
-        room = std::min(limit, room * 2);
-        stream.resize(base + room);
-      }
-      z.next_out = stream.data() + base + before;
-      z.avail_out = static_cast<uInt>(std::min(room - before, kStep));
-      const int result = inflate(&z, Z_NO_FLUSH);
-      produced.store(z.total_out, std::memory_order_release);
-      produced.notify_one();
-      if (result == Z_STREAM_END) {
-        ok = z.total_out == OriginalSize;
-        break;
-      }
-      if (result == Z_OK) continue;
-      if (result != Z_BUF_ERROR || z.avail_in != 0 || fed == storedSize) break;
-    }
-    produced.store(z.total_out | kStopped, std::memory_order_release);
-    produced.notify_one();
-    helper.join();
-    inflateEnd(&z);
-    return ok;
-  }
-};
+bool SameHeader(const TCPDbEntry& a, const TCPDbEntry& b) {
+  return a.Type == b.Type && a.OriginalSize == b.OriginalSize && a.StoredSize == b.StoredSize &&
+         std::memcmp(&a.Date, &b.Date, sizeof a.Date) == 0 && a.Digest == b.Digest && a.Encrypted == b.Encrypted &&
+         a.IV[0] == b.IV[0] && a.IV[1] == b.IV[1];
+}
 
 // Deflate never stores n bytes in more than n plus a few bytes per 16 KB block
 // and the stream's header and trailer (zlib's compressBound); a record that
@@ -234,18 +76,62 @@ uint64_t ReadableOriginalSize(const TCPDbEntry& e, uint64_t fileSize) {
 
 std::string Megabytes(uint64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
+// Keys compare ignoring the case of A-Z only, as the game's names do.
+std::string LowerKey(std::string_view key) {
+  std::string lower(key);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// What tells one file from another at the same name: a file saved over the
+// archive (a new file renamed into place) has another inode, one rewritten in
+// place another size or other times.
+struct TFileIdentity {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = -1;
+  timespec Modified{}, Changed{};
+
+  static TFileIdentity Of(const struct stat& s) {
+    return {s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
+  }
+  bool operator==(const TFileIdentity& o) const {
+    return Device == o.Device && Inode == o.Inode && Size == o.Size && Modified.tv_sec == o.Modified.tv_sec &&
+           Modified.tv_nsec == o.Modified.tv_nsec && Changed.tv_sec == o.Changed.tv_sec &&
+           Changed.tv_nsec == o.Changed.tv_nsec;
+  }
+};
+
+// The record table of one file, with its keys indexed.
+struct TCPDbTable {
+  std::vector<TCPDbEntry> Entries;
+  std::unordered_map<std::string, int> Index;  // lower-cased key -> the first record with it
+
+  int Find(std::string_view key) const {
+    const auto it = Index.find(LowerKey(key));
+    return it == Index.end() ? -1 : it->second;
+  }
+};
+
+std::shared_ptr<const TCPDbTable> EmptyTable() {
+  static const std::shared_ptr<const TCPDbTable> empty = std::make_shared<TCPDbTable>();
+  return empty;
+}
+
 }  // namespace
 
 // Positional reads from the archive file, or from bytes held in memory. Every
 // read is checked against the size first, so a hostile offset or length is a
-// short read, never an out-of-bounds access.
+// short read, never an out-of-bounds access. A read keeps no position, so any
+// number of threads may read at once.
 class TCPDbSource {
  public:
   TCPDbSource() = default;
   TCPDbSource(const TCPDbSource&) = delete;
   TCPDbSource& operator=(const TCPDbSource&) = delete;
   ~TCPDbSource() {
-    if (File_) std::fclose(File_);
+    if (Fd_ >= 0) ::close(Fd_);
   }
 
   // Only a regular file is opened: a pipe would block the open for ever and a
@@ -272,130 +158,180 @@ class TCPDbSource {
       error = "it is not a plain file";
       return false;
     }
-    File_ = ::fdopen(fd, "rb");
-    if (!File_) {
-      ::close(fd);
-      error = "cannot open it: " + std::string(std::strerror(errno));
-      return false;
-    }
+    Fd_ = fd;
     Size_ = static_cast<uint64_t>(info.st_size);
+    Identity_ = TFileIdentity::Of(info);
     return true;
   }
 
-  void OpenMemory(const std::vector<uint8_t>& bytes) {
-    Memory_ = bytes.data();
-    Size_ = bytes.size();
+  void OpenMemory(std::shared_ptr<const std::vector<uint8_t>> bytes) {
+    Memory_ = std::move(bytes);
+    Size_ = Memory_ ? Memory_->size() : 0;
   }
 
   uint64_t Size() const { return Size_; }
+  const TFileIdentity& Identity() const { return Identity_; }
 
-  bool Read(uint64_t offset, void* dst, size_t n) {
+  bool Read(uint64_t offset, void* dst, size_t n) const {
     if (offset > Size_ || n > Size_ - offset) return false;
     if (n == 0) return true;
-    if (!File_) {
-      std::memcpy(dst, Memory_ + offset, n);
+    if (Fd_ < 0) {
+      if (!Memory_) return false;
+      std::memcpy(dst, Memory_->data() + offset, n);
       return true;
     }
-    if (offset != Position_) {
-      if (fseeko(File_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        Position_ = UINT64_MAX;
-        return false;
-      }
+    auto* out = static_cast<uint8_t*>(dst);
+    while (n > 0) {
+      const ssize_t got = ::pread(Fd_, out, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+      out += got;
+      offset += static_cast<uint64_t>(got);
+      n -= static_cast<size_t>(got);
     }
-    size_t got = std::fread(dst, 1, n, File_);
-    Position_ = offset + got;
-    return got == n;
+    return true;
   }
 
  private:
-  std::FILE* File_ = nullptr;
-  const uint8_t* Memory_ = nullptr;
+  int Fd_ = -1;
+  std::shared_ptr<const std::vector<uint8_t>> Memory_;
   uint64_t Size_ = 0;
-  uint64_t Position_ = 0;
+  TFileIdentity Identity_;
 };
 
-void TCPDb::SetFileName(const std::string& name) {
-  FileName_ = name;
-  InMemory_ = false;
-  Memory_.clear();
-  Memory_.shrink_to_fit();
-  Forget();
-}
+struct TCPDb::Impl {
+  // A record read ahead, or waiting to be.
+  struct Ahead {
+    std::string Key;  // as the caller spelled it
+    bool Started = false, Done = false, Ok = false;
+    uint64_t Generation = 0;  // of the table it was read by
+    std::vector<uint8_t> Bytes;
+    std::string Why;
+  };
 
-void TCPDb::SetFileData(std::vector<uint8_t> bytes) {
-  FileName_.clear();
-  InMemory_ = true;
-  Memory_ = std::move(bytes);
-  Forget();
-}
+  // Guards everything below. Reads hold it only to find their record, never
+  // while unpacking.
+  std::mutex Mutex;
+  std::string FileName;
+  bool InMemory = false;
+  std::shared_ptr<const std::vector<uint8_t>> Memory;
+  bool Opened = false;
+  // The file (or memory) the current table was read from; null when none is.
+  std::shared_ptr<const TCPDbSource> Source;
+  std::shared_ptr<const TCPDbTable> Table = EmptyTable();
+  // Tables replaced since the name was set: kept, so that a table handed out
+  // by Entries stays valid however the file changes.
+  std::vector<std::shared_ptr<const TCPDbTable>> Retired;
+  // Counts the tables read, so a read ahead from an older one is not taken.
+  uint64_t Generation = 0;
+  std::string LastError;
+  uint8_t Key[kMaxKeyLength] = {};
+  int KeyLength = 0;
+  // The key schedule, built at the first encrypted read after SetKey.
+  std::shared_ptr<const TBlowfish> Cipher;
 
-void TCPDb::Forget() {
-  Opened_ = false;
-  FileSize_ = 0;
-  DeclaredTotal_ = 0;
-  Table_.clear();
-  TableImage_.clear();
-}
+  std::unordered_map<std::string, Ahead> AheadRecords;  // by lower-cased key
+  std::deque<std::string> AheadQueue;
+  std::condition_variable AheadChanged;
+  std::thread AheadThread;
+  bool AheadRunning = false;
 
-bool TCPDb::Fail(std::string why) {
-  LastError_ = std::move(why);
-  return false;
-}
+  ~Impl() { StopReadingAhead(); }
 
-bool TCPDb::OpenSource(TCPDbSource& source) {
-  if (InMemory_) {
-    source.OpenMemory(Memory_);
-    return true;
+  void SetTable(std::shared_ptr<const TCPDbTable> table) {
+    if (Table != EmptyTable()) Retired.push_back(std::move(Table));
+    Table = std::move(table);
+    ++Generation;
   }
-  std::string why;
-  if (!source.OpenFile(FileName_, why)) return Fail(why);
-  return true;
-}
 
-bool TCPDb::CreateEmpty() {
+  void Forget() {
+    Opened = false;
+    Source.reset();
+    SetTable(EmptyTable());
+  }
+
+  bool CreateEmpty(std::string& why);
+  bool OpenLocked(TOpenMode mode, std::string& why);
+  bool ReadTable(const std::shared_ptr<const TCPDbSource>& source, std::string& why);
+  bool Current(std::string& why);
+  // Finds the record under the lock: its entry as the table has it, the
+  // source to read it from and the cipher to decrypt it with.
+  bool Locate(std::string_view key, TOpenMode mode, TCPDbEntry& entry, std::shared_ptr<const TCPDbSource>& source,
+              std::shared_ptr<const TBlowfish>& cipher, uint64_t& generation, std::string& why);
+  // Locate, then the record's header read fresh and its sizes checked. A
+  // header that differs from the table's means the file changed in place:
+  // the table is read again and the record looked up once more.
+  bool LocateChecked(std::string_view key, TOpenMode mode, TCPDbEntry& entry,
+                     std::shared_ptr<const TCPDbSource>& source, std::shared_ptr<const TBlowfish>& cipher,
+                     uint64_t& generation, std::string& why);
+  bool Read(std::string_view key, TOpenMode mode, std::vector<uint8_t>& stream, std::string& why, bool helper,
+            uint64_t* generation = nullptr);
+  bool ReadStart(std::string_view key, TOpenMode mode, size_t count, std::vector<uint8_t>& out, std::string& why);
+
+  // Read-ahead: handled means the record was (or was being) read ahead and
+  // ok and why say how that went.
+  bool TakeAhead(std::string_view key, TOpenMode mode, std::vector<uint8_t>& stream, bool& ok, std::string& why);
+  void ReadAheadLoop(TOpenMode mode);
+  void StopReadingAhead();
+};
+
+bool TCPDb::Impl::CreateEmpty(std::string& why) {
   const uint8_t header[kHeaderSize] = {'C', 'P', 'D', 'b', 0, 0, 0, 0, kHeaderSize, 0, 0, 0};
   Forget();
-  if (InMemory_) {
-    Memory_.assign(header, header + kHeaderSize);
-  } else {
-    std::FILE* file = std::fopen(FileName_.c_str(), "wb");
-    if (!file) return Fail("cannot create it: " + std::string(std::strerror(errno)));
-    bool written = std::fwrite(header, 1, kHeaderSize, file) == kHeaderSize;
-    if (std::fclose(file) != 0) written = false;
-    if (!written) return Fail("cannot write it: " + std::string(std::strerror(errno)));
+  if (InMemory) {
+    Memory = std::make_shared<const std::vector<uint8_t>>(header, header + kHeaderSize);
+    return true;
   }
-  FileSize_ = kHeaderSize;
+  std::FILE* file = std::fopen(FileName.c_str(), "wb");
+  if (!file) {
+    why = "cannot create it: " + std::string(std::strerror(errno));
+    return false;
+  }
+  bool written = std::fwrite(header, 1, kHeaderSize, file) == kHeaderSize;
+  if (std::fclose(file) != 0) written = false;
+  if (!written) {
+    why = "cannot write it: " + std::string(std::strerror(errno));
+    return false;
+  }
   return true;
 }
 
-bool TCPDb::Open() {
-  if (Opened_) return true;
-  bool create = OpenMode == opOverwrite;
-  if (OpenMode == opUpdate && !InMemory_) {
+bool TCPDb::Impl::OpenLocked(TOpenMode mode, std::string& why) {
+  if (Opened) return true;
+  bool create = mode == opOverwrite;
+  if (mode == opUpdate && !InMemory) {
     // Only a file known to be missing is created: when its state cannot be
     // read, reading it fails rather than risking a good archive.
     std::error_code error;
-    create = !std::filesystem::exists(FileName_, error) && !error;
+    create = !std::filesystem::exists(FileName, error) && !error;
   }
   if (create) {
-    Opened_ = CreateEmpty();
-  } else {
-    TCPDbSource source;
-    Opened_ = OpenSource(source) && ReadTable(source, false);
+    // The new file's table (empty) is read at the first read.
+    Opened = CreateEmpty(why);
+    return Opened;
   }
-  if (Opened_)
-    LastError_.clear();
-  else
+  auto source = std::make_shared<TCPDbSource>();
+  if (InMemory) {
+    source->OpenMemory(Memory);
+  } else if (!source->OpenFile(FileName, why)) {
     Forget();
-  return Opened_;
+    return false;
+  }
+  if (!ReadTable(source, why)) {
+    Forget();
+    return false;
+  }
+  Source = std::move(source);
+  Opened = true;
+  return true;
 }
 
-bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
-  auto fail = [this](std::string why = "its record table is damaged or cut short") {
-    Table_.clear();
-    TableImage_.clear();
-    DeclaredTotal_ = 0;
-    return Fail(std::move(why));
+bool TCPDb::Impl::ReadTable(const std::shared_ptr<const TCPDbSource>& sourcePtr, std::string& why) {
+  const TCPDbSource& source = *sourcePtr;
+  auto fail = [&](std::string reason = "its record table is damaged or cut short") {
+    SetTable(EmptyTable());
+    why = std::move(reason);
+    return false;
   };
   const uint64_t size = source.Size();
   uint8_t header[kHeaderSize];
@@ -408,129 +344,420 @@ bool TCPDb::ReadTable(TCPDbSource& source, bool reuseHeaders) {
   if (count < 0) return fail();
   if (count > kMaxRecords) return fail("it claims " + std::to_string(count) + " records, more than an archive may hold");
 
-  std::vector<uint8_t> image(header, header + kHeaderSize);
-  std::vector<TCPDbEntry> table;
+  auto table = std::make_shared<TCPDbTable>();
   if (count > 0) {
     // Every entry takes at least 8 bytes, so a count the rest of the file cannot
     // hold is refused before anything is reserved for it.
     if (tableOffset > size || static_cast<uint64_t>(count) > (size - tableOffset) / 8) return fail();
-    table.resize(static_cast<size_t>(count));
+    table->Entries.resize(static_cast<size_t>(count));
     uint64_t at = tableOffset;
-    for (TCPDbEntry& entry : table) {
+    for (TCPDbEntry& entry : table->Entries) {
       uint8_t field[4];
       if (!source.Read(at, field, 4)) return fail();
       const int32_t length = ReadI32(field);
       if (length < 0 || length > kMaxKeyBytes || static_cast<uint64_t>(length) > size - at - 4) return fail();
       entry.Key.resize(static_cast<size_t>(length));
       if (!source.Read(at + 4, entry.Key.data(), entry.Key.size())) return fail();
-      image.insert(image.end(), field, field + 4);
-      image.insert(image.end(), entry.Key.begin(), entry.Key.end());
       if (!source.Read(at + 4 + entry.Key.size(), field, 4)) return fail();
       entry.HeaderOffset = ReadU32(field);
-      image.insert(image.end(), field, field + 4);
       at += 8 + entry.Key.size();
     }
   }
 
-  if (reuseHeaders && size == FileSize_ && image == TableImage_ && table.size() == Table_.size()) return true;
-
   uint64_t total = 0;
-  for (TCPDbEntry& entry : table) {
+  table->Index.reserve(table->Entries.size());
+  for (size_t i = 0; i < table->Entries.size(); ++i) {
+    TCPDbEntry& entry = table->Entries[i];
     uint8_t recordHeader[kRecordHeaderSize];
     if (!source.Read(entry.HeaderOffset, recordHeader, kRecordHeaderSize)) return fail();
     ParseRecordHeader(recordHeader, entry);
     total += ReadableOriginalSize(entry, size);
+    table->Index.emplace(LowerKey(entry.Key), static_cast<int>(i));  // the first of equal keys stays
   }
   if (total > kMaxTotalOriginalSize)
     return fail("its records would unpack to " + Megabytes(total) + ", more than the " +
                 Megabytes(kMaxTotalOriginalSize) + " the game allows for one archive");
-  DeclaredTotal_ = total;
-  Table_ = std::move(table);
-  TableImage_ = std::move(image);
-  FileSize_ = size;
+  SetTable(std::move(table));
   return true;
+}
+
+bool TCPDb::Impl::Current(std::string& why) {
+  if (InMemory) {
+    if (Source) return true;
+    // Created empty: read the new table.
+    auto source = std::make_shared<TCPDbSource>();
+    source->OpenMemory(Memory);
+    if (!ReadTable(source, why)) {
+      Forget();
+      return false;
+    }
+    Source = std::move(source);
+    return true;
+  }
+  struct stat info;
+  if (::stat(FileName.c_str(), &info) != 0) {
+    why = "cannot open it: " + std::string(std::strerror(errno));
+    Forget();
+    return false;
+  }
+  if (Source && TFileIdentity::Of(info) == Source->Identity()) return true;
+  // Replaced, rewritten, or just created: open it afresh.
+  auto source = std::make_shared<TCPDbSource>();
+  if (!source->OpenFile(FileName, why) || !ReadTable(source, why)) {
+    Forget();
+    return false;
+  }
+  Source = std::move(source);
+  return true;
+}
+
+bool TCPDb::Impl::Locate(std::string_view key, TOpenMode mode, TCPDbEntry& entry,
+                         std::shared_ptr<const TCPDbSource>& source, std::shared_ptr<const TBlowfish>& cipher,
+                         uint64_t& generation, std::string& why) {
+  std::lock_guard<std::mutex> lock(Mutex);
+  if (!OpenLocked(mode, why) || !Current(why)) return false;
+  const int index = Table->Find(key);
+  if (index < 0) {
+    why = "it has no record \"" + std::string(key) + "\"";
+    return false;
+  }
+  entry = Table->Entries[static_cast<size_t>(index)];
+  source = Source;
+  generation = Generation;
+  // An encrypted record read without a key is inflated as it is stored, and
+  // fails there or at the digest.
+  const bool decrypt = entry.Encrypted != 0 && KeyLength > 0;
+  if (decrypt && !Cipher) Cipher = std::make_shared<const TBlowfish>(Key, static_cast<size_t>(KeyLength));
+  cipher = decrypt ? Cipher : nullptr;
+  return true;
+}
+
+bool TCPDb::Impl::LocateChecked(std::string_view key, TOpenMode mode, TCPDbEntry& entry,
+                                std::shared_ptr<const TCPDbSource>& source,
+                                std::shared_ptr<const TBlowfish>& cipher, uint64_t& generation, std::string& why) {
+  for (int attempt = 0;; ++attempt) {
+    if (!Locate(key, mode, entry, source, cipher, generation, why)) return false;
+    // The record's own header sits just before its data; it is read fresh.
+    uint8_t header[kRecordHeaderSize];
+    if (!source->Read(entry.HeaderOffset, header, kRecordHeaderSize)) {
+      why = "a record header is cut short";
+      return false;
+    }
+    TCPDbEntry fresh = entry;
+    ParseRecordHeader(header, fresh);
+    if (SameHeader(fresh, entry)) break;
+    if (attempt > 0) {
+      why = "the record \"" + entry.Key + "\" changed while it was read";
+      return false;
+    }
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (Source && Generation == generation && !ReadTable(Source, why)) {
+      Forget();
+      return false;
+    }
+  }
+  const uint64_t size = source->Size();
+  const uint64_t dataOffset = uint64_t{entry.HeaderOffset} + kRecordHeaderSize;
+  if (ReadableOriginalSize(entry, size) != entry.OriginalSize || dataOffset > size ||
+      entry.StoredSize > size - dataOffset || entry.StoredSize > MaxStoredSize(entry.OriginalSize)) {
+    why = "the record \"" + entry.Key + "\" claims sizes it cannot have";
+    return false;
+  }
+  return true;
+}
+
+bool TCPDb::Impl::Read(std::string_view key, TOpenMode mode, std::vector<uint8_t>& stream, std::string& why,
+                       bool helper, uint64_t* generationOut) {
+  TCPDbEntry entry;
+  std::shared_ptr<const TCPDbSource> source;
+  std::shared_ptr<const TBlowfish> cipher;
+  uint64_t generation = 0;
+  if (!LocateChecked(key, mode, entry, source, cipher, generation, why)) return false;
+  if (generationOut) *generationOut = generation;
+
+  std::vector<uint8_t> stored(entry.StoredSize);
+  if (!source->Read(uint64_t{entry.HeaderOffset} + kRecordHeaderSize, stored.data(), stored.size())) {
+    why = "the record \"" + entry.Key + "\" is cut short";
+    return false;
+  }
+  TRecordUnpacker unpacker(stored.data(), stored.size(), cipher.get(), entry.IV, entry.OriginalSize);
+  const size_t base = stream.size();
+  uint8_t digest[kRecordDigestSize];
+  bool ok = unpacker.Unpack(stream, digest, helper);
+  ok = ok && std::memcmp(digest, entry.Digest.data(), kRecordDigestSize) == 0;
+  if (ok) {
+    stream.resize(base + entry.OriginalSize);
+    return true;
+  }
+  // A failed read takes back the room it made.
+  if (base == 0)
+    std::vector<uint8_t>().swap(stream);
+  else
+    stream.resize(base);
+  why = "the record \"" + entry.Key + "\" is damaged";
+  return false;
+}
+
+bool TCPDb::Impl::ReadStart(std::string_view key, TOpenMode mode, size_t count, std::vector<uint8_t>& out,
+                            std::string& why) {
+  TCPDbEntry entry;
+  std::shared_ptr<const TCPDbSource> source;
+  std::shared_ptr<const TBlowfish> cipher;
+  uint64_t generation = 0;
+  if (!LocateChecked(key, mode, entry, source, cipher, generation, why)) return false;
+  // Usually the first stored bytes are enough; else the whole record is taken.
+  for (size_t part : {std::min<size_t>(entry.StoredSize, kStartRead), size_t{entry.StoredSize}}) {
+    std::vector<uint8_t> stored(part);
+    if (!source->Read(uint64_t{entry.HeaderOffset} + kRecordHeaderSize, stored.data(), stored.size())) {
+      why = "the record \"" + entry.Key + "\" is cut short";
+      return false;
+    }
+    TRecordUnpacker unpacker(stored.data(), stored.size(), cipher.get(), entry.IV, entry.OriginalSize);
+    if (unpacker.UnpackStart(count, out)) return true;
+    if (part == entry.StoredSize) break;
+  }
+  why = "the record \"" + entry.Key + "\" is damaged";
+  return false;
+}
+
+bool TCPDb::Impl::TakeAhead(std::string_view key, TOpenMode mode, std::vector<uint8_t>& stream, bool& ok,
+                            std::string& why) {
+  std::unique_lock<std::mutex> lock(Mutex);
+  if (AheadRecords.empty()) return false;
+  const std::string lower = LowerKey(key);
+  auto it = AheadRecords.find(lower);
+  if (it == AheadRecords.end()) return false;
+  if (!it->second.Started) {
+    // Not reached yet: read it here and now instead.
+    const auto queued = std::find(AheadQueue.begin(), AheadQueue.end(), lower);
+    if (queued != AheadQueue.end()) AheadQueue.erase(queued);
+    AheadRecords.erase(it);
+    return false;
+  }
+  AheadChanged.wait(lock, [&] {
+    it = AheadRecords.find(lower);
+    return it == AheadRecords.end() || it->second.Done;
+  });
+  if (it == AheadRecords.end()) return false;
+  Ahead done = std::move(it->second);
+  AheadRecords.erase(it);
+  // Bytes of a file that has been replaced since are not taken.
+  std::string currentWhy;
+  if (!OpenLocked(mode, currentWhy) || !Current(currentWhy) || done.Generation != Generation) return false;
+  ok = done.Ok;
+  why = std::move(done.Why);
+  if (!ok) return true;
+  if (stream.empty())
+    stream = std::move(done.Bytes);
+  else
+    stream.insert(stream.end(), done.Bytes.begin(), done.Bytes.end());
+  return true;
+}
+
+void TCPDb::Impl::ReadAheadLoop(TOpenMode mode) {
+  for (;;) {
+    std::string lower, key;
+    {
+      std::lock_guard<std::mutex> lock(Mutex);
+      if (AheadQueue.empty()) {
+        AheadRunning = false;
+        AheadChanged.notify_all();
+        return;
+      }
+      lower = std::move(AheadQueue.front());
+      AheadQueue.pop_front();
+      Ahead& record = AheadRecords[lower];
+      record.Started = true;
+      key = record.Key;
+    }
+    std::vector<uint8_t> bytes;
+    std::string why;
+    uint64_t generation = 0;
+    const bool ok = Read(key, mode, bytes, why, false, &generation);
+    std::lock_guard<std::mutex> lock(Mutex);
+    auto it = AheadRecords.find(lower);
+    if (it != AheadRecords.end()) {
+      it->second.Done = true;
+      it->second.Ok = ok;
+      it->second.Generation = generation;
+      it->second.Bytes = std::move(bytes);
+      it->second.Why = std::move(why);
+    }
+    AheadChanged.notify_all();
+  }
+}
+
+void TCPDb::Impl::StopReadingAhead() {
+  std::thread running;
+  {
+    std::lock_guard<std::mutex> lock(Mutex);
+    AheadQueue.clear();
+    running = std::move(AheadThread);
+  }
+  if (running.joinable()) running.join();
+  std::lock_guard<std::mutex> lock(Mutex);
+  AheadRecords.clear();
+  AheadRunning = false;
+}
+
+// ---------------------------------------------------------------- TCPDb
+
+TCPDb::TCPDb() : D_(std::make_unique<Impl>()) {}
+TCPDb::~TCPDb() = default;
+TCPDb::TCPDb(TCPDb&& other) noexcept = default;
+TCPDb& TCPDb::operator=(TCPDb&& other) noexcept = default;
+
+TCPDb::Impl& TCPDb::Self() {
+  if (!D_) D_ = std::make_unique<Impl>();
+  return *D_;
+}
+
+const std::string& TCPDb::FileName() const {
+  static const std::string none;
+  return D_ ? D_->FileName : none;
+}
+
+void TCPDb::SetFileName(const std::string& name) {
+  Impl& d = Self();
+  d.StopReadingAhead();
+  std::lock_guard<std::mutex> lock(d.Mutex);
+  d.FileName = name;
+  d.InMemory = false;
+  d.Memory.reset();
+  d.Forget();
+  d.Retired.clear();
+}
+
+void TCPDb::SetFileData(std::vector<uint8_t> bytes) {
+  Impl& d = Self();
+  d.StopReadingAhead();
+  std::lock_guard<std::mutex> lock(d.Mutex);
+  d.FileName.clear();
+  d.InMemory = true;
+  d.Memory = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+  d.Forget();
+  d.Retired.clear();
+}
+
+bool TCPDb::Open() {
+  Impl& d = Self();
+  std::lock_guard<std::mutex> lock(d.Mutex);
+  std::string why;
+  const bool ok = d.OpenLocked(OpenMode, why);
+  if (ok)
+    d.LastError.clear();
+  else
+    d.LastError = std::move(why);
+  return ok;
 }
 
 int TCPDb::RecordCount() {
   Open();
-  return static_cast<int>(Table_.size());
+  std::lock_guard<std::mutex> lock(D_->Mutex);
+  return static_cast<int>(D_->Table->Entries.size());
 }
 
 int TCPDb::RecordType(int index) {
   Open();
-  if (index < 0 || index >= static_cast<int>(Table_.size())) return 0;
-  return Table_[index].Type;
+  std::lock_guard<std::mutex> lock(D_->Mutex);
+  const auto& entries = D_->Table->Entries;
+  if (index < 0 || index >= static_cast<int>(entries.size())) return 0;
+  return entries[static_cast<size_t>(index)].Type;
 }
 
 std::string TCPDb::RecordKey(int index) {
   Open();
-  if (index < 0 || index >= static_cast<int>(Table_.size())) return "[invalid-record-#]";
-  return Table_[index].Key;
+  std::lock_guard<std::mutex> lock(D_->Mutex);
+  const auto& entries = D_->Table->Entries;
+  if (index < 0 || index >= static_cast<int>(entries.size())) return "[invalid-record-#]";
+  return entries[static_cast<size_t>(index)].Key;
 }
 
 int TCPDb::IndexOf(std::string_view key) {
   Open();
-  for (size_t i = 0; i < Table_.size(); ++i)
-    if (SameText(Table_[i].Key, key)) return static_cast<int>(i);
-  return -1;
+  std::lock_guard<std::mutex> lock(D_->Mutex);
+  return D_->Table->Find(key);
+}
+
+const std::vector<TCPDbEntry>& TCPDb::Entries() {
+  Open();
+  std::lock_guard<std::mutex> lock(D_->Mutex);
+  return D_->Table->Entries;
 }
 
 void TCPDb::SetKey(const uint8_t* bytes, int length) {
-  Cipher_.reset();
-  std::memset(Key_, 0, sizeof(Key_));
+  Impl& d = Self();
+  std::lock_guard<std::mutex> lock(d.Mutex);
+  d.Cipher.reset();
+  std::memset(d.Key, 0, sizeof(d.Key));
   if (length <= 0 || !bytes) {
-    KeyLength_ = 0;
+    d.KeyLength = 0;
     return;
   }
-  KeyLength_ = std::min(length, kMaxKeyLength);
-  std::memcpy(Key_, bytes, static_cast<size_t>(KeyLength_));
+  d.KeyLength = std::min(length, kMaxKeyLength);
+  std::memcpy(d.Key, bytes, static_cast<size_t>(d.KeyLength));
+}
+
+int TCPDb::KeyLength() const { return D_ ? D_->KeyLength : 0; }
+
+const std::string& TCPDb::LastError() const {
+  static const std::string none;
+  return D_ ? D_->LastError : none;
 }
 
 bool TCPDb::ReadRecord(std::string_view key, std::vector<uint8_t>& stream) {
-  if (!Open()) return false;
-  // Every read opens the file again and re-reads the table, so a file replaced
-  // since the last read is seen as it is now.
-  TCPDbSource source;
-  if (!OpenSource(source) || !ReadTable(source, true)) {
-    Forget();
-    return false;
+  Impl& d = Self();
+  std::string why;
+  bool ok = false;
+  if (!d.TakeAhead(key, OpenMode, stream, ok, why)) ok = d.Read(key, OpenMode, stream, why, true);
+  std::lock_guard<std::mutex> lock(d.Mutex);
+  if (ok)
+    d.LastError.clear();
+  else
+    d.LastError = std::move(why);
+  return ok;
+}
+
+bool TCPDb::ReadRecordConcurrently(std::string_view key, std::vector<uint8_t>& stream, std::string* why) {
+  std::string reason;
+  const bool ok = Self().Read(key, OpenMode, stream, reason, false);
+  if (why) *why = std::move(reason);
+  return ok;
+}
+
+bool TCPDb::ReadRecordStart(std::string_view key, size_t count, std::vector<uint8_t>& out, std::string* why) {
+  std::string reason;
+  const bool ok = Self().ReadStart(key, OpenMode, count, out, reason);
+  if (why) *why = std::move(reason);
+  return ok;
+}
+
+void TCPDb::ReadAhead(const std::vector<std::string>& keys) {
+  Impl& d = Self();
+  std::thread finished;
+  {
+    std::lock_guard<std::mutex> lock(d.Mutex);
+    for (const std::string& key : keys) {
+      std::string lower = LowerKey(key);
+      if (d.AheadRecords.count(lower)) continue;
+      d.AheadRecords[lower].Key = key;
+      d.AheadQueue.push_back(std::move(lower));
+    }
+    if (d.AheadRunning || d.AheadQueue.empty()) return;
+    finished = std::move(d.AheadThread);  // a helper that ran out of work
+    d.AheadRunning = true;
   }
-  const int index = IndexOf(key);
-  if (index < 0) return Fail("it has no record \"" + std::string(key) + "\"");
-  TCPDbEntry& entry = Table_[static_cast<size_t>(index)];
-
-  // The record's own header is always read fresh: it sits just before its data.
-  // Should it have changed since the table was read, the archive's total is
-  // brought up to date and checked again.
-  uint8_t recordHeader[kRecordHeaderSize];
-  if (!source.Read(entry.HeaderOffset, recordHeader, kRecordHeaderSize)) return Fail("a record header is cut short");
-  const uint64_t before = ReadableOriginalSize(entry, source.Size());
-  ParseRecordHeader(recordHeader, entry);
-  const uint64_t now = ReadableOriginalSize(entry, source.Size());
-  DeclaredTotal_ = DeclaredTotal_ - std::min(before, DeclaredTotal_) + now;
-  if (DeclaredTotal_ > kMaxTotalOriginalSize)
-    return Fail("its records would unpack to more than " + Megabytes(kMaxTotalOriginalSize));
-  const uint64_t dataOffset = uint64_t{entry.HeaderOffset} + kRecordHeaderSize;
-  if (now != entry.OriginalSize || entry.StoredSize > source.Size() - std::min(dataOffset, source.Size()) ||
-      entry.StoredSize > MaxStoredSize(entry.OriginalSize))
-    return Fail("the record \"" + entry.Key + "\" claims sizes it cannot have");
-
-  std::vector<uint8_t> stored(entry.StoredSize);
-  if (!source.Read(dataOffset, stored.data(), stored.size())) return false;
-
-  // An encrypted record read without a key is inflated as it is stored, and
-  // fails there or at the digest.
-  const bool decrypt = entry.Encrypted != 0 && KeyLength_ > 0;
-  if (decrypt && !Cipher_) Cipher_ = std::make_shared<const TBlowfish>(Key_, static_cast<size_t>(KeyLength_));
-  RecordUnpacker unpacker{stored, decrypt ? Cipher_.get() : nullptr, {entry.IV[0], entry.IV[1]}, entry.OriginalSize};
-
-  const size_t base = stream.size();
-  uint8_t digest[MD5_DIGEST_SIZE];
-  bool ok = entry.OriginalSize >= kParallelFrom ? unpacker.Parallel(stream, digest) : false;
-  if (!unpacker.Started) ok = unpacker.Serial(stream, digest);
-  ok = ok && std::memcmp(digest, entry.Digest.data(), MD5_DIGEST_SIZE) == 0;
-  stream.resize(ok ? base + entry.OriginalSize : base);
-  if (!ok) return Fail("the record \"" + entry.Key + "\" is damaged");
-  LastError_.clear();
-  return true;
+  if (finished.joinable()) finished.join();
+  const TOpenMode mode = OpenMode;
+  try {
+    std::thread helper([&d, mode] { d.ReadAheadLoop(mode); });
+    std::lock_guard<std::mutex> lock(d.Mutex);
+    d.AheadThread = std::move(helper);
+  } catch (const std::system_error&) {
+    // No thread to be had: every record is read when it is asked for.
+    std::lock_guard<std::mutex> lock(d.Mutex);
+    d.AheadQueue.clear();
+    d.AheadRecords.clear();
+    d.AheadRunning = false;
+  }
 }

@@ -22,9 +22,19 @@ struct TCPDbEntry {
   uint32_t IV[2] = {0, 0};
 };
 
-class TCPDbSource;
-class TBlowfish;
-
+// The table is read once, when the archive opens, and indexed by key; the
+// file stays open. Every read first checks that the file at the name is still
+// the one the table came from (device, inode, size, modification and change
+// times): a file replaced or rewritten since is opened afresh and its table
+// read again, so every read sees the file as it is now.
+//
+// Threads: ReadRecordConcurrently and ReadRecordStart may run on any number
+// of threads at once, beside the game thread's own calls; they never touch
+// LastError. Everything else belongs to the game thread (Open and ReadRecord
+// set LastError; SetFileName, SetFileData and SetKey must not run while
+// other threads read). A table handed out by Entries stays valid until the
+// file name or data is set again or the archive goes, even if a read on
+// another thread finds the file replaced.
 class TCPDb {
  public:
   enum TOpenMode { opUpdate, opOverwrite, opReadOnly };
@@ -42,7 +52,12 @@ class TCPDb {
   static constexpr int32_t kMaxRecords = 1 << 16;
   static constexpr int32_t kMaxKeyBytes = 1024;
 
-  const std::string& FileName() const { return FileName_; }
+  TCPDb();
+  ~TCPDb();
+  TCPDb(TCPDb&& other) noexcept;
+  TCPDb& operator=(TCPDb&& other) noexcept;
+
+  const std::string& FileName() const;
   // Setting the name marks the archive as not yet opened.
   void SetFileName(const std::string& name);
   // Reads the archive from these bytes instead of a file (tests, fuzzing); it
@@ -58,39 +73,35 @@ class TCPDb {
   int RecordType(int index);           // 0 outside the table
   std::string RecordKey(int index);    // "[invalid-record-#]" outside the table
   int IndexOf(std::string_view key);   // case-insensitive; -1 when absent
-  const std::vector<TCPDbEntry>& Entries() { Open(); return Table_; }
+  const std::vector<TCPDbEntry>& Entries();
   // Length 0 or less clears the key; more than 56 bytes are cut to 56.
   void SetKey(const uint8_t* bytes, int length);
-  int KeyLength() const { return KeyLength_; }
+  int KeyLength() const;
   // Appends the record's original bytes to stream. Nothing is appended on failure.
   // Records of a megabyte or more are unpacked with the help of a short-lived
-  // second thread; the call returns only when it is done.
+  // second thread; the call returns only when it is done. A record read ahead
+  // (ReadAhead) is taken from there.
   bool ReadRecord(std::string_view key, std::vector<uint8_t>& stream);
+  // The same read for code that already runs on several threads: it never
+  // starts a thread of its own, and says why it failed in why rather than in
+  // LastError.
+  bool ReadRecordConcurrently(std::string_view key, std::vector<uint8_t>& stream, std::string* why = nullptr);
+  // The first count original bytes of a record (all of them when it is
+  // shorter), without unpacking the rest: cheap, but not checked against the
+  // record's digest, which needs every byte.
+  bool ReadRecordStart(std::string_view key, size_t count, std::vector<uint8_t>& out, std::string* why = nullptr);
+  // Reads these records on a helper thread, one after the other, so that a
+  // later ReadRecord of one of them finds its bytes ready (or waits for the
+  // read under way). A record that ReadRecord asks for before the helper got
+  // to it is read there and then instead. Bytes read ahead and never asked
+  // for stay until the file name or data is set again or the archive goes,
+  // so ask only for what will be read.
+  void ReadAhead(const std::vector<std::string>& keys);
   // Why the last Open or ReadRecord failed, in words ("" after a success).
-  const std::string& LastError() const { return LastError_; }
+  const std::string& LastError() const;
 
  private:
-  bool ReadTable(TCPDbSource& source, bool reuseHeaders);
-  bool Fail(std::string why);
-  bool CreateEmpty();
-  bool OpenSource(TCPDbSource& source);
-  void Forget();
-
-  std::string FileName_;
-  bool InMemory_ = false;
-  std::vector<uint8_t> Memory_;
-  bool Opened_ = false;
-  uint64_t FileSize_ = 0;
-  std::vector<TCPDbEntry> Table_;
-  // The original sizes of the records that could be read (each within the
-  // per-record caps and its stored bytes inside the file), added up.
-  uint64_t DeclaredTotal_ = 0;
-  std::string LastError_;
-  // The raw header and table bytes last read: when a later read finds them
-  // unchanged (and the file size too), the record headers are not read again.
-  std::vector<uint8_t> TableImage_;
-  uint8_t Key_[kMaxKeyLength] = {};
-  int KeyLength_ = 0;
-  // The key schedule, built at the first encrypted read after SetKey.
-  std::shared_ptr<const TBlowfish> Cipher_;
+  struct Impl;
+  Impl& Self();
+  std::unique_ptr<Impl> D_;
 };

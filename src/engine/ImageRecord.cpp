@@ -70,7 +70,7 @@ bool Fail(std::string* error, const std::string& message) {
   return false;
 }
 
-constexpr size_t kImageHeaderSize = 33;
+constexpr size_t kImageHeaderSize = kImageRecordHeaderSize;
 constexpr size_t kFontHeaderSize = 16;
 
 }  // namespace
@@ -94,6 +94,19 @@ uint32_t PixelToArgb(int format, const uint8_t* p) {
   return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
+void PixelsToArgb(int format, const uint8_t* src, size_t count, uint32_t* dst) {
+  // The stored bytes are little-endian, as is every machine we build for, so
+  // the 32-bit formats are the ARGB value already (alpha forced for X8R8G8B8).
+  if (format == pfA8R8G8B8 || format == pfX8R8G8B8) {
+    if (static_cast<const void*>(src) != static_cast<const void*>(dst)) std::memcpy(dst, src, count * 4);
+    if (format == pfX8R8G8B8)
+      for (size_t i = 0; i < count; ++i) dst[i] |= 0xFF000000u;
+    return;
+  }
+  const int bpp = PixelFormatBytes(format);
+  for (size_t i = 0; i < count; ++i) dst[i] = bpp ? PixelToArgb(format, src + i * static_cast<size_t>(bpp)) : 0;
+}
+
 void ArgbToPixel(int format, uint32_t argb, uint8_t* out) {
   if (format < 0 || format >= kKnownFormats) return;
   const TFormatLayout& f = kLayouts[format];
@@ -113,13 +126,8 @@ void ArgbToPixel(int format, uint32_t argb, uint8_t* out) {
   WriteLE(out, f.Bytes, v);
 }
 
-std::optional<TImageRecord> ParseImageRecord(const uint8_t* data, size_t size, size_t& offset,
+std::optional<TImageRecord> ParseImageHeader(const uint8_t* p, uint64_t available, uint64_t& pixelBytes,
                                              std::string* error) {
-  if (offset > size || size - offset < kImageHeaderSize) {
-    Fail(error, "image record: header is cut short");
-    return std::nullopt;
-  }
-  const uint8_t* p = data + offset;
   TImageRecord r;
   r.Format = p[0];
   r.PatternWidth = ReadI32(p + 1);
@@ -149,7 +157,6 @@ std::optional<TImageRecord> ParseImageRecord(const uint8_t* data, size_t size, s
 
   // Size of the pixel data, checked against what is present before anything is
   // allocated, so a hostile header cannot ask for more memory than it brought.
-  const size_t available = size - offset - kImageHeaderSize;
   uint64_t bytes = 0;
   if (r.TextureCount > 0) {
     const uint64_t perTexture = static_cast<uint64_t>(r.TextureWidth) *
@@ -160,8 +167,22 @@ std::optional<TImageRecord> ParseImageRecord(const uint8_t* data, size_t size, s
     }
     bytes = perTexture * static_cast<uint64_t>(r.TextureCount);
   }
+  pixelBytes = bytes;
+  return r;
+}
+
+std::optional<TImageRecord> ParseImageRecord(const uint8_t* data, size_t size, size_t& offset,
+                                             std::string* error) {
+  if (offset > size || size - offset < kImageHeaderSize) {
+    Fail(error, "image record: header is cut short");
+    return std::nullopt;
+  }
+  const uint8_t* p = data + offset;
+  uint64_t bytes = 0;
+  auto r = ParseImageHeader(p, size - offset - kImageHeaderSize, bytes, error);
+  if (!r) return std::nullopt;
   const uint8_t* pixels = p + kImageHeaderSize;
-  r.Pixels.assign(pixels, pixels + bytes);
+  r->Pixels.assign(pixels, pixels + bytes);
   offset += kImageHeaderSize + static_cast<size_t>(bytes);
   return r;
 }

@@ -20,6 +20,10 @@ int PixelFormatBytes(int format);
 // Converts one stored pixel to A8R8G8B8 (0xAARRGGBB); full channels map to 255,
 // zero to 0. Formats without alpha give alpha 255.
 uint32_t PixelToArgb(int format, const uint8_t* p);
+// Converts count stored pixels, exactly as PixelToArgb does one at a time but
+// much faster for the formats the game's data uses (A8R8G8B8, X8R8G8B8). For
+// those two, src and dst may be the same memory.
+void PixelsToArgb(int format, const uint8_t* src, size_t count, uint32_t* dst);
 // Converts one A8R8G8B8 pixel to a stored format, writing PixelFormatBytes bytes.
 void ArgbToPixel(int format, uint32_t argb, uint8_t* out);
 
@@ -48,6 +52,14 @@ struct TFontRecord {
 // Parsing never reads past size and refuses sizes that do not add up; it returns
 // nullopt with a reason in error. Offset moves past what was read.
 std::optional<TImageRecord> ParseImageRecord(const uint8_t* data, size_t size, size_t& offset,
+                                             std::string* error = nullptr);
+// Bytes of an image record's header; its pixels follow.
+constexpr size_t kImageRecordHeaderSize = 33;
+// The header alone (kImageRecordHeaderSize bytes at header), checked as
+// ParseImageRecord checks it against the bytes that follow it (available):
+// the pixels are not read and Pixels stays empty. pixelBytes is the size of
+// the pixel data the header declares.
+std::optional<TImageRecord> ParseImageHeader(const uint8_t* header, uint64_t available, uint64_t& pixelBytes,
                                              std::string* error = nullptr);
 std::optional<TFontRecord> ParseFontRecord(const uint8_t* data, size_t size,
                                            std::string* error = nullptr);

@@ -21,40 +21,9 @@
 #include "engine/TextCompare.h"
 #include "platform/Platform.h"
 
-namespace {
+int64_t MaxImageTexels(const plat::Renderer* renderer) { return TImageLimits::Of(renderer).MaxTexels; }
 
-uint32_t ApplyAlphaLevel(uint32_t argb, TAlphaLevel level) {
-  switch (level) {
-    case alNone: return argb | 0xFF000000u;
-    case alMask: return (argb & 0x00FFFFFFu) | ((argb >> 24) >= 128 ? 0xFF000000u : 0u);
-    case alFull: return argb;
-    case alExclusive: return (argb & 0xFF000000u) | 0x00FFFFFFu;
-  }
-  return argb;
-}
-
-plat::Renderer* RendererOf(TCanopyPublisher* publisher) {
-  auto* device = dynamic_cast<TCanopyDevice*>(publisher);
-  return device ? device->Renderer() : nullptr;
-}
-
-// The largest side the renderer takes, within the decoders' limit.
-int MaxSide(const plat::Renderer* renderer) {
-  const int limit = renderer ? renderer->MaxTextureSize() : 0;
-  return limit <= 0 || limit > kMaxImageSide ? kMaxImageSide : limit;
-}
-
-}  // namespace
-
-int64_t MaxImageTexels(const plat::Renderer* renderer) {
-  const int64_t side = MaxSide(renderer);
-  return std::min(side * side, kMaxImagePixels);
-}
-
-uint64_t MaxImageRecordBytes(const plat::Renderer* renderer) {
-  constexpr uint64_t kImageHeaderBytes = 33, kWidestPixel = 4;
-  return kImageHeaderBytes + static_cast<uint64_t>(MaxImageTexels(renderer)) * kWidestPixel;
-}
+uint64_t MaxImageRecordBytes(const plat::Renderer* renderer) { return TImageLimits::Of(renderer).MaxRecordBytes; }
 
 struct TCanopyImage::Impl {
   plat::Renderer* Renderer = nullptr;
@@ -62,9 +31,63 @@ struct TCanopyImage::Impl {
   int TextureCount = 0;
   bool Ready = false;
   std::string Error;
+  // While the image waits for its first drawing: where its pixels come from,
+  // and whom to tell should they not come.
+  std::shared_ptr<TDeferredDecode> Deferred;
+  std::function<void(const std::string&)> OnDeferredFailed;
 
   bool Fail(const std::string& message) {
     Error = message;
+    return false;
+  }
+
+  void FreeTextures() {
+    if (Renderer) {
+      for (plat::TextureId id : Textures) Renderer->DestroyTexture(id);
+    }
+    Textures.clear();
+    TextureCount = 0;
+    Ready = false;
+  }
+
+  // Makes count textures of w x h from the pixels of each.
+  template <class PixelsOf>
+  bool Upload(int w, int h, int count, PixelsOf pixelsOf) {
+    for (int t = 0; t < count; ++t) {
+      const plat::TextureId id = Renderer->CreateTexture(w, h);
+      if (id == 0 || !Renderer->UpdateTexture(id, pixelsOf(t), w)) {
+        if (id != 0) Renderer->DestroyTexture(id);
+        FreeTextures();
+        return Fail("cannot create a " + std::to_string(w) + " x " + std::to_string(h) + " texture");
+      }
+      Textures.push_back(id);
+    }
+    TextureCount = count;
+    Ready = true;
+    return true;
+  }
+
+  bool UploadDecoded(const TDecodedImage& decoded) {
+    if (!Renderer) return Fail("no renderer to hold the textures");
+    const TImageLayout& l = decoded.Layout;
+    if (l.TextureCount == 0) {
+      Ready = true;  // a well-formed image with nothing to draw
+      return true;
+    }
+    return Upload(l.TextureSize.W, l.TextureSize.H, l.TextureCount, [&](int t) { return decoded.Texture(t); });
+  }
+
+  // The first drawing of a waiting image: its pixels (decoded here, or by a
+  // background thread) become its textures.
+  bool MakeWaitingTextures() {
+    const std::shared_ptr<TDeferredDecode> deferred = std::move(Deferred);
+    Deferred.reset();
+    TDecodedImage decoded;
+    std::string error;
+    if (deferred->Take(decoded, error) && UploadDecoded(decoded)) return true;
+    if (error.empty()) error = Error;
+    Fail(error);
+    if (OnDeferredFailed) OnDeferredFailed(error);
     return false;
   }
 };
@@ -98,59 +121,63 @@ int TCanopyImage::PatternsPerTexture() const {
 
 int TCanopyImage::TextureCount() const { return Impl_->TextureCount; }
 
-bool TCanopyImage::Ready() const { return Impl_->Ready; }
+bool TCanopyImage::Ready() const { return Impl_->Ready || Impl_->Deferred != nullptr; }
+
+bool TCanopyImage::Waiting() const { return Impl_->Deferred != nullptr; }
 
 void TCanopyImage::FreeTextures() {
-  if (Impl_->Renderer) {
-    for (plat::TextureId id : Impl_->Textures) Impl_->Renderer->DestroyTexture(id);
-  }
-  Impl_->Textures.clear();
-  Impl_->TextureCount = 0;
-  Impl_->Ready = false;
+  Impl_->FreeTextures();
+  Impl_->Deferred.reset();
 }
 
 uint32_t TCanopyImage::Texture(int i) const {
+  if (Impl_->Deferred && !Impl_->MakeWaitingTextures()) return 0;
   if (i < 0 || i >= static_cast<int>(Impl_->Textures.size())) return 0;
   return Impl_->Textures[static_cast<size_t>(i)];
 }
 
-// Fills in the sizes left at zero and checks that they nest: visible part
-// inside the pattern, pattern inside the texture.
-static bool PrepareLayout(TCanopyImage& image, int textureCount, std::string& error) {
-  if (image.PatternSize.W <= 0) image.PatternSize.W = image.TextureSize.W;
-  if (image.PatternSize.H <= 0) image.PatternSize.H = image.TextureSize.H;
-  if (image.VisibleSize.W <= 0) image.VisibleSize.W = image.TextureSize.W;
-  if (image.VisibleSize.H <= 0) image.VisibleSize.H = image.TextureSize.H;
-  if (image.TextureSize.W <= 0 || image.TextureSize.H <= 0) {
-    error = "texture size is not positive";
-    return false;
-  }
-  if (image.TextureSize.W < image.PatternSize.W || image.TextureSize.H < image.PatternSize.H) {
-    error = "texture is smaller than one pattern";
-    return false;
-  }
-  if (image.PatternSize.W < image.VisibleSize.W || image.PatternSize.H < image.VisibleSize.H) {
-    error = "pattern is smaller than its visible part";
-    return false;
-  }
-  if (image.PatternCount <= 0) {
-    const int64_t all = static_cast<int64_t>(image.PatternsPerTexture()) * textureCount;
-    image.PatternCount = static_cast<int>(std::min<int64_t>(all, INT32_MAX));
-  }
-  return true;
+namespace {
+
+TImageLayout LayoutOf(const TCanopyImage& image, int textureCount) {
+  TImageLayout layout;
+  layout.TextureSize = image.TextureSize;
+  layout.PatternSize = image.PatternSize;
+  layout.VisibleSize = image.VisibleSize;
+  layout.PatternCount = image.PatternCount;
+  layout.TextureCount = textureCount;
+  return layout;
 }
 
-// Textures larger than the back end can hold fail here, with the reason; so do
-// textures past the largest picture we accept at all, whatever the back end.
-bool TCanopyImage::CheckTextureSize(const TCanopyImage& image, Impl& impl) {
-  const int limit = MaxSide(impl.Renderer);
-  const int64_t texels = static_cast<int64_t>(image.TextureSize.W) * image.TextureSize.H;
-  if (image.TextureSize.W > limit || image.TextureSize.H > limit || texels > kMaxImagePixels) {
-    return impl.Fail("texture " + std::to_string(image.TextureSize.W) + " x " +
-                     std::to_string(image.TextureSize.H) + " is larger than the renderer allows (" +
-                     std::to_string(limit) + ")");
-  }
-  return true;
+void ApplyLayout(TCanopyImage& image, const TImageLayout& layout) {
+  image.TextureSize = layout.TextureSize;
+  image.PatternSize = layout.PatternSize;
+  image.VisibleSize = layout.VisibleSize;
+  image.PatternCount = layout.PatternCount;
+}
+
+}  // namespace
+
+void TCanopyImage::Defer(const TDecodedImage& header, std::shared_ptr<TDeferredDecode> deferred,
+                         std::function<void(const std::string&)> onFailed) {
+  Impl_->FreeTextures();
+  Impl_->Error.clear();
+  ApplyLayout(*this, header.Layout);
+  Impl_->TextureCount = header.Layout.TextureCount;
+  Impl_->Deferred = std::move(deferred);
+  Impl_->OnDeferredFailed = std::move(onFailed);
+}
+
+std::shared_ptr<TDeferredDecode> TCanopyImage::DeferredDecode() const { return Impl_->Deferred; }
+
+bool TCanopyImage::DecodedInBackground() const { return Impl_->Deferred && Impl_->Deferred->Decoded(); }
+
+bool TCanopyImage::MakeWaitingTextures() { return !Impl_->Deferred || Impl_->MakeWaitingTextures(); }
+
+bool TCanopyImage::LoadDecoded(const TDecodedImage& decoded) {
+  FreeTextures();
+  Impl_->Error.clear();
+  ApplyLayout(*this, decoded.Layout);
+  return Impl_->UploadDecoded(decoded);
 }
 
 bool TCanopyImage::LoadFromRecord(const TImageRecord& record) {
@@ -162,7 +189,10 @@ bool TCanopyImage::LoadFromRecord(const TImageRecord& record) {
   PatternCount = record.PatternCount;
   if (!Impl_->Renderer) return Impl_->Fail("no renderer to hold the textures");
   if (record.TextureCount < 0) return Impl_->Fail("negative texture count");
-  if (!PrepareLayout(*this, record.TextureCount, Impl_->Error)) return false;
+  TImageLayout layout = LayoutOf(*this, record.TextureCount);
+  const bool nests = CompleteLayout(layout, Impl_->Error);
+  ApplyLayout(*this, layout);
+  if (!nests) return false;
 
   const int bpp = PixelFormatBytes(record.Format);
   if (bpp == 0) return Impl_->Fail("unknown pixel format " + std::to_string(record.Format));
@@ -171,38 +201,26 @@ bool TCanopyImage::LoadFromRecord(const TImageRecord& record) {
   if (record.Pixels.size() / textureBytes < static_cast<size_t>(record.TextureCount)) {
     return Impl_->Fail("pixel data is cut short");
   }
-  if (!CheckTextureSize(*this, *Impl_)) return false;
-  // All the textures together may hold no more than one of the largest the
-  // renderer takes: many textures of the largest size are no picture the game
-  // has, only a way to make it allocate without end.
-  const int64_t allTexels = static_cast<int64_t>(texels) * record.TextureCount;
-  if (allTexels > MaxImageTexels(Impl_->Renderer)) {
-    return Impl_->Fail(std::to_string(record.TextureCount) + " textures of " + std::to_string(TextureSize.W) +
-                       " x " + std::to_string(TextureSize.H) + " are more than one image may hold");
-  }
+  TImageLayout checked;
+  if (!LayoutOfRecord(record, TImageLimits::Of(Impl_->Renderer), checked, Impl_->Error)) return false;
   if (record.TextureCount == 0) {
     Impl_->Ready = true;  // a well-formed image with nothing to draw
     return true;
   }
-
-  std::vector<uint32_t> argb(texels);
-  for (int t = 0; t < record.TextureCount; ++t) {
-    const uint8_t* src = record.Pixels.data() + textureBytes * static_cast<size_t>(t);
-    for (size_t i = 0; i < texels; ++i) {
-      argb[i] = ApplyAlphaLevel(PixelToArgb(record.Format, src + i * static_cast<size_t>(bpp)), AlphaLevel);
-    }
-    const plat::TextureId id = Impl_->Renderer->CreateTexture(TextureSize.W, TextureSize.H);
-    if (id == 0 || !Impl_->Renderer->UpdateTexture(id, argb.data(), TextureSize.W)) {
-      if (id != 0) Impl_->Renderer->DestroyTexture(id);
-      FreeTextures();
-      return Impl_->Fail("cannot create a " + std::to_string(TextureSize.W) + " x " +
-                         std::to_string(TextureSize.H) + " texture");
-    }
-    Impl_->Textures.push_back(id);
+  // 32-bit pixels kept as they are go straight from the record (whose buffer
+  // is aligned for them); the rest are converted a texture at a time.
+  if (record.Format == pfA8R8G8B8 && AlphaLevel == alFull) {
+    return Impl_->Upload(TextureSize.W, TextureSize.H, record.TextureCount, [&](int t) {
+      return reinterpret_cast<const uint32_t*>(record.Pixels.data() + textureBytes * static_cast<size_t>(t));
+    });
   }
-  Impl_->TextureCount = record.TextureCount;
-  Impl_->Ready = true;
-  return true;
+  std::vector<uint32_t> argb(texels);
+  return Impl_->Upload(TextureSize.W, TextureSize.H, record.TextureCount, [&](int t) {
+    PixelsToArgb(record.Format, record.Pixels.data() + textureBytes * static_cast<size_t>(t), texels, argb.data());
+    if (AlphaLevel != alFull)
+      for (uint32_t& p : argb) p = ApplyAlphaLevel(p, AlphaLevel);
+    return static_cast<const uint32_t*>(argb.data());
+  });
 }
 
 bool TCanopyImage::LoadFromBitmap(const TBitmap32& bitmap) {
@@ -223,12 +241,18 @@ bool TCanopyImage::LoadFromBitmap(const TBitmap32& bitmap) {
   const int columns = static_cast<int>((int64_t{bitmap.Width} + TextureSize.W - 1) / TextureSize.W);
   const int rows = static_cast<int>((int64_t{bitmap.Height} + TextureSize.H - 1) / TextureSize.H);
   const int count = columns * rows;
-  if (!PrepareLayout(*this, count, Impl_->Error)) return false;
-  if (!CheckTextureSize(*this, *Impl_)) return false;
+  TImageLayout layout = LayoutOf(*this, count);
+  const bool nests = CompleteLayout(layout, Impl_->Error);
+  ApplyLayout(*this, layout);
+  if (!nests) return false;
+  if (!CheckTextureSize(TextureSize, TImageLimits::Of(Impl_->Renderer).MaxSide, Impl_->Error)) return false;
 
   const int tw = TextureSize.W, th = TextureSize.H;
+  // A picture that is exactly one texture, kept as it is, goes up unchanged.
+  if (count == 1 && bitmap.Width == tw && bitmap.Height == th && AlphaLevel == alFull)
+    return Impl_->Upload(tw, th, 1, [&](int) { return bitmap.Pixels.data(); });
   std::vector<uint32_t> argb(static_cast<size_t>(tw) * static_cast<size_t>(th));
-  for (int t = 0; t < count; ++t) {
+  return Impl_->Upload(tw, th, count, [&](int t) {
     const int left = (t % columns) * tw, top = (t / columns) * th;
     std::fill(argb.begin(), argb.end(), 0u);
     for (int y = 0; y < th && top + y < bitmap.Height; ++y) {
@@ -237,20 +261,12 @@ bool TCanopyImage::LoadFromBitmap(const TBitmap32& bitmap) {
       const int n = std::min(tw, bitmap.Width - left);
       for (int x = 0; x < n; ++x) dst[x] = ApplyAlphaLevel(src[x], AlphaLevel);
     }
-    const plat::TextureId id = Impl_->Renderer->CreateTexture(tw, th);
-    if (id == 0 || !Impl_->Renderer->UpdateTexture(id, argb.data(), tw)) {
-      if (id != 0) Impl_->Renderer->DestroyTexture(id);
-      FreeTextures();
-      return Impl_->Fail("cannot create a " + std::to_string(tw) + " x " + std::to_string(th) + " texture");
-    }
-    Impl_->Textures.push_back(id);
-  }
-  Impl_->TextureCount = count;
-  Impl_->Ready = true;
-  return true;
+    return static_cast<const uint32_t*>(argb.data());
+  });
 }
 
 bool TCanopyImage::PatternCoords(const TPatternRec& pattern, int& textureIndex, float u[4], float v[4]) const {
+  if (Impl_->Deferred && !Impl_->MakeWaitingTextures()) return false;
   const int perTexture = PatternsPerTexture();
   if (!Impl_->Ready || Impl_->Textures.empty() || PatternCount <= 0 || perTexture <= 0) return false;
   const int index = std::clamp(pattern.Index, 0, PatternCount - 1);
@@ -278,131 +294,13 @@ bool TCanopyImage::PatternCoords(const TPatternRec& pattern, int& textureIndex, 
   return true;
 }
 
-// ---------------------------------------------------------------- image list
-
-TCanopyImages::TCanopyImages() = default;
-
-TCanopyImages::~TCanopyImages() {
-  RemoveAll();
-  SetPublisher(nullptr);
-}
-
-bool TCanopyImages::HandleNotice(int code) {
-  if (code == dnFinalizing) RemoveAll();
-  return true;
-}
-
-TCanopyImage* TCanopyImages::Items(int i) const {
-  if (i < 0 || i >= Count()) return nullptr;
-  return Items_[static_cast<size_t>(i)].get();
-}
-
-TCanopyImage* TCanopyImages::Find(std::string_view name) const { return Items(IndexOf(name)); }
-
-int TCanopyImages::IndexOf(std::string_view name) const {
-  for (int i = 0; i < Count(); ++i) {
-    if (SameText(Items_[static_cast<size_t>(i)]->Name, name)) return i;
-  }
-  return -1;
-}
-
-TCanopyImage* TCanopyImages::Add() {
-  auto image = std::make_unique<TCanopyImage>();
-  image->SetRenderer(RendererOf(Publisher()));
-  image->MipMapping = MipMappping;
-  Items_.push_back(std::move(image));
-  return Items_.back().get();
-}
-
-void TCanopyImages::Remove(int i) {
-  if (i < 0 || i >= Count()) return;
-  Items_.erase(Items_.begin() + i);
-}
-
-void TCanopyImages::RemoveAll() { Items_.clear(); }
-
-bool TCanopyImages::LoadImage(const std::string& key, TCPDb& archive, TCanopyQuality quality,
-                              TAlphaLevel alphaLevel) {
-  LastError_.clear();
-  if (!archive.Open()) {
-    LastError_ = "cannot open " + archive.FileName();
-    return false;
-  }
-  const int index = archive.IndexOf(key);
-  if (index < 0) {
-    LastError_ = key + ": no such record";
-    return false;
-  }
-  if (archive.RecordType(index) != kRecordImage) {
-    LastError_ = key + ": not an image record";
-    return false;
-  }
-  // The size the record claims is checked before it is unpacked: a small
-  // record may claim to inflate to hundreds of megabytes.
-  const uint64_t claimed = archive.Entries()[static_cast<size_t>(index)].OriginalSize;
-  const uint64_t allowed = MaxImageRecordBytes(RendererOf(Publisher()));
-  if (claimed > allowed) {
-    LastError_ = key + ": the record claims " + std::to_string(claimed) + " bytes, more than an image may hold (" +
-                 std::to_string(allowed) + ")";
-    return false;
-  }
-  TCanopyImage* image = Add();
-  image->Name = key;
-  image->Quality = quality;
-  image->AlphaLevel = alphaLevel;
-  std::vector<uint8_t> bytes;
-  size_t offset = 0;
-  std::string error;
-  bool ok = archive.ReadRecord(key, bytes);
-  if (!ok) error = "cannot read the record";
-  if (ok) {
-    auto record = ParseImageRecord(bytes.data(), bytes.size(), offset, &error);
-    ok = record && image->LoadFromRecord(*record);
-    if (record && !ok) error = image->LastError();
-  }
-  if (!ok) {
-    LastError_ = key + ": " + error;
-    Remove(Count() - 1);
-  }
-  return ok;
-}
-
-bool TCanopyImages::LoadFromCPDb(TCPDb& archive) {
-  LastError_.clear();
-  if (!archive.Open()) {
-    LastError_ = "cannot open " + archive.FileName();
-    return false;
-  }
-  const int records = archive.RecordCount();
-  for (int i = 0; i < records; ++i) {
-    if (archive.RecordType(i) != kRecordImage) continue;
-    const std::string key = archive.RecordKey(i);
-    bool accept = true;
-    std::string name = key;
-    TCanopyQuality quality = aqHigh;
-    TAlphaLevel alphaLevel = alFull;
-    if (OnCPDbLoad) OnCPDbLoad(*this, key, Count(), accept, name, quality, alphaLevel);
-    if (!accept) continue;
-    if (!LoadImage(key, archive, quality, alphaLevel)) return false;
-    Items_.back()->Name = name;
-  }
-  return true;
-}
-
-bool LoadBitmap(const std::string& key, TBitmap32& bitmap, TCPDb& archive) {
-  if (!archive.Open()) return false;
-  const int index = archive.IndexOf(key);
-  if (index < 0) return false;
-  std::vector<uint8_t> bytes;
-  if (!archive.ReadRecord(key, bytes)) return false;
-  if (archive.RecordType(index) != kRecordImage) {
-    return DecodeImageFile(key, bytes.data(), bytes.size(), bitmap);
-  }
+bool DecodeBitmapRecord(const std::string& key, int recordType, const std::vector<uint8_t>& bytes,
+                        TBitmap32& bitmap) {
+  if (recordType != kRecordImage) return DecodeImageFile(key, bytes.data(), bytes.size(), bitmap);
   size_t offset = 0;
   auto record = ParseImageRecord(bytes.data(), bytes.size(), offset);
   if (!record || record->TextureCount <= 0) return false;
   // The textures stacked top to bottom, every pixel widened to A8R8G8B8.
-  const int bpp = PixelFormatBytes(record->Format);
   const int64_t height = static_cast<int64_t>(record->TextureHeight) * record->TextureCount;
   if (record->TextureWidth > kMaxImageSide || height > kMaxImageSide ||
       static_cast<int64_t>(record->TextureWidth) * height > kMaxImagePixels) {
@@ -413,9 +311,16 @@ bool LoadBitmap(const std::string& key, TBitmap32& bitmap, TCPDb& archive) {
   result.Height = static_cast<int>(height);
   const size_t count = static_cast<size_t>(result.Width) * static_cast<size_t>(result.Height);
   result.Pixels.resize(count);
-  for (size_t i = 0; i < count; ++i) {
-    result.Pixels[i] = PixelToArgb(record->Format, record->Pixels.data() + i * static_cast<size_t>(bpp));
-  }
+  PixelsToArgb(record->Format, record->Pixels.data(), count, result.Pixels.data());
   bitmap = std::move(result);
   return true;
+}
+
+bool LoadBitmap(const std::string& key, TBitmap32& bitmap, TCPDb& archive) {
+  if (!archive.Open()) return false;
+  const int index = archive.IndexOf(key);
+  if (index < 0) return false;
+  std::vector<uint8_t> bytes;
+  if (!archive.ReadRecord(key, bytes)) return false;
+  return DecodeBitmapRecord(key, archive.RecordType(index), bytes, bitmap);
 }

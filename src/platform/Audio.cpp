@@ -303,6 +303,35 @@ AudioHandle Audio_StreamCreateFile(bool mem, const void* file, uint64_t offset, 
   return handle;
 }
 
+std::unique_ptr<AudioSource> Audio_PrepareMusic(bool stream, const void* data, uint64_t length, int& error) {
+  error = aeOk;
+  if (!data) {
+    error = aeIllParam;
+    return nullptr;
+  }
+  if (length > kMaxFileBytes) {
+    error = aeMemory;
+    return nullptr;
+  }
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  auto source = stream ? CreateStreamSource(bytes, static_cast<size_t>(length))
+                       : CreateModuleSource(bytes, static_cast<size_t>(length));
+  if (!source) error = aeFormat;
+  return source;
+}
+
+AudioHandle Audio_MusicLoadPrepared(std::unique_ptr<AudioSource> source, bool stream, uint32_t flags,
+                                    std::vector<uint8_t> owned) {
+  if (!gState) return FailHandle(aeInit);
+  if (!source) return FailHandle(aeIllParam);
+  Collect(*gState);
+  // The decoder reads from owned's buffer, which moving the vector keeps.
+  AudioHandle handle = AddChannel(*gState, stream ? ChannelKind::Stream : ChannelKind::Music, std::move(source),
+                                  flags, std::move(owned));
+  gError = aeOk;
+  return handle;
+}
+
 bool Audio_StreamFree(AudioHandle handle) {
   ChannelRecord* record = FindChannel(handle);
   if (!record) return Fail(gState ? aeHandle : aeInit);
@@ -324,6 +353,29 @@ AudioHandle Audio_SampleLoad(bool mem, const void* file, uint64_t offset, uint32
   if (int error = GetBytes(mem, file, offset, length, owned, data, size)) return FailHandle(error);
   auto pcm = std::make_shared<std::vector<float>>();
   if (int error = DecodeToPcm(data, size, kMaxSampleFrames, *pcm)) return FailHandle(error);
+  return Audio_SampleLoadDecoded(std::move(pcm), max, flags);
+}
+
+std::shared_ptr<const std::vector<float>> Audio_SampleDecode(const void* data, uint32_t length, int& error) {
+  error = aeOk;
+  if (!data) {
+    error = aeIllParam;
+    return nullptr;
+  }
+  if (length > kMaxFileBytes) {
+    error = aeMemory;
+    return nullptr;
+  }
+  auto pcm = std::make_shared<std::vector<float>>();
+  error = DecodeToPcm(static_cast<const uint8_t*>(data), length, kMaxSampleFrames, *pcm);
+  if (error != aeOk) return nullptr;
+  return pcm;
+}
+
+AudioHandle Audio_SampleLoadDecoded(std::shared_ptr<const std::vector<float>> pcm, uint32_t max, uint32_t flags) {
+  if (!gState) return FailHandle(aeInit);
+  if (max < 1 || max > 65535) return FailHandle(aeIllParam);
+  if (!pcm || pcm->empty()) return FailHandle(aeFormat);
   SampleRecord sample;
   sample.Pcm = std::move(pcm);
   sample.Max = max;

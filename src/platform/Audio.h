@@ -15,8 +15,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace plat {
+
+class AudioSource;  // AudioDecoders.h
 
 using AudioHandle = uint32_t;  // 0 = none
 
@@ -72,6 +76,20 @@ AudioHandle Audio_MusicLoad(bool mem, const void* file, uint64_t offset, uint32_
 // caller's memory, which must stay allocated and unchanged until
 // Audio_StreamFree (offset ignored). mem false: as for Audio_MusicLoad.
 AudioHandle Audio_StreamCreateFile(bool mem, const void* file, uint64_t offset, uint64_t length, uint32_t flags);
+// The two halves of Audio_MusicLoad and Audio_StreamCreateFile (mem true),
+// so that the slow one can run away from the game thread.
+// Any thread (it touches no state of the layer): a tracker module (stream
+// false; the data is copied) or a stream that will play straight from data,
+// which must then stay allocated and unchanged until the channel made of it
+// is freed. nullptr, with error set to aeFormat (aeMemory when too large),
+// when the data is nothing we can play; error is aeOk otherwise.
+std::unique_ptr<AudioSource> Audio_PrepareMusic(bool stream, const void* data, uint64_t length, int& error);
+// The game thread: the prepared music as a new stopped channel, as
+// Audio_MusicLoad or Audio_StreamCreateFile would have made it. A stream may
+// hand over the bytes it plays from (owned): they then stay with the channel
+// and go when the mixer has let go of it, however soon it is freed.
+AudioHandle Audio_MusicLoadPrepared(std::unique_ptr<AudioSource> source, bool stream, uint32_t flags,
+                                    std::vector<uint8_t> owned = {});
 // Frees a stream or a music.
 bool Audio_StreamFree(AudioHandle handle);
 bool Audio_MusicFree(AudioHandle handle);
@@ -81,6 +99,12 @@ bool Audio_MusicFree(AudioHandle handle);
 AudioHandle Audio_SampleLoad(bool mem, const void* file, uint64_t offset, uint32_t length, uint32_t max,
                              uint32_t flags);
 bool Audio_SampleFree(AudioHandle sample);
+// The two halves of Audio_SampleLoad (mem true), so that decoding can run on
+// other threads. Any thread: the sample decoded (it touches no state of the
+// layer); nullptr, with error set, when it cannot be.
+std::shared_ptr<const std::vector<float>> Audio_SampleDecode(const void* data, uint32_t length, int& error);
+// The game thread: the decoded sample as Audio_SampleLoad would have made it.
+AudioHandle Audio_SampleLoadDecoded(std::shared_ptr<const std::vector<float>> pcm, uint32_t max, uint32_t flags);
 // A channel to play the sample on, rewound to its start: an idle voice, a new
 // one while fewer than max exist, or (kAudioSampleOverride, onlyNew false) the
 // voice playing longest. 0 with aeNoChannel when none can be had.
