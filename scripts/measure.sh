@@ -9,7 +9,10 @@
 #   - resident memory on the menu and its peak
 #   - frame intervals in play (Grovewright's own GW_TIMINGS report)
 #
-#   scripts/measure.sh [BUILD_DIR] [SECONDS]
+#   scripts/measure.sh [BUILD_DIR] [SECONDS] [EARLIER_BUILD_DIR]
+#
+# With an earlier build (say, a worktree of an older commit) its game is
+# measured in the same run, for a before-and-after table.
 #
 # gweled is installed with apt-get when missing (root only); it is used for
 # this measurement and nothing else.
@@ -17,10 +20,16 @@ set -euo pipefail
 
 BUILD=${1:-build}
 SECS=${2:-10}
+EARLIER=${3:-}
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-GAME="$ROOT/$BUILD/grovewright"
-[ -x "$GAME" ] || GAME="$BUILD/grovewright"
-[ -x "$GAME" ] || { echo "measure: no game at $BUILD/grovewright; build first" >&2; exit 2; }
+game_in() {
+  local g="$ROOT/$1/grovewright"
+  [ -x "$g" ] || g="$1/grovewright"
+  [ -x "$g" ] || { echo "measure: no game at $1/grovewright; build first" >&2; exit 2; }
+  echo "$g"
+}
+GAME=$(game_in "$BUILD")
+[ -z "$EARLIER" ] || EARLIER_GAME=$(game_in "$EARLIER")
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "measure: $tool is missing (scripts/setup.sh installs it)" >&2; exit 2; }
 done
@@ -118,34 +127,44 @@ gweled_swap() { swap_on 8 8 48 0 27; }
 row() { printf '%-34s %14s %14s\n' "$1" "$2" "$3"; }
 
 # --- Grovewright -----------------------------------------------------------
-GHOME="$WORK/grove"
-mkdir -p "$GHOME"
-start_x
-launch env GW_TIMINGS=1 "$GAME" --windowed --seed 1 --save-home "$GHOME"
-G_FIRST=$FIRST_MS
-sleep 3
-G_INTERACTIVE=$(awk '/^timing interactive-ms/{print $3}' "$WORK/stderr" | head -1)
-[ -n "$G_INTERACTIVE" ] || G_INTERACTIVE="n/a"
-xdotool key --window "$WIN" Escape  # past the logo, onto the menu
-sleep 5  # the menu's own entrance is over
-read -r G_IDLE G_IDLE_X < <(cpu_share "$SECS" "$APP" "$XPID")
-G_RSS=$(rss_kb "$APP")
-G_HWM=$(hwm_kb "$APP")
-kill "$APP"
-wait "$APP" 2>/dev/null || true
-kill "$XPID"
+# Measures the game $1 and sets G_* to its readings.
+measure_grove() {
+  local game=$1
+  GHOME="$WORK/grove-$RANDOM"
+  mkdir -p "$GHOME"
+  start_x
+  launch env GW_TIMINGS=1 "$game" --windowed --seed 1 --save-home "$GHOME"
+  G_FIRST=$FIRST_MS
+  sleep 3
+  G_INTERACTIVE=$(awk '/^timing interactive-ms/{print $3}' "$WORK/stderr" | head -1)
+  [ -n "$G_INTERACTIVE" ] || G_INTERACTIVE="n/a"
+  xdotool key --window "$WIN" Escape  # past the logo, onto the menu
+  sleep 5  # the menu's own entrance is over
+  read -r G_IDLE G_IDLE_X < <(cpu_share "$SECS" "$APP" "$XPID")
+  G_RSS=$(rss_kb "$APP")
+  G_HWM=$(hwm_kb "$APP")
+  kill "$APP"
+  wait "$APP" 2>/dev/null || true
+  kill "$XPID"
 
-start_x
-launch env GW_TIMINGS=1 "$GAME" --windowed --seed 1 --play "Game Levels" 1 --hints-seen --save-home "$GHOME"
-sleep 3
-read -r G_PLAY G_PLAY_X < <(cpu_share "$SECS" "$APP" "$XPID" grove_swap)
-G_PLAY_RSS=$(rss_kb "$APP")
-kill -INT "$APP" 2>/dev/null || true
-for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.05; done
-kill "$APP" 2>/dev/null || true
-wait "$APP" 2>/dev/null || true
-G_FRAMES=$(grep '^timing frames' "$WORK/stderr" | tail -1 || true)
-kill "$XPID"
+  start_x
+  launch env GW_TIMINGS=1 "$game" --windowed --seed 1 --play "Game Levels" 1 --hints-seen --save-home "$GHOME"
+  sleep 3
+  read -r G_PLAY G_PLAY_X < <(cpu_share "$SECS" "$APP" "$XPID" grove_swap)
+  G_PLAY_RSS=$(rss_kb "$APP")
+  kill -INT "$APP" 2>/dev/null || true
+  for _ in $(seq 100); do kill -0 "$APP" 2>/dev/null || break; sleep 0.05; done
+  kill "$APP" 2>/dev/null || true
+  wait "$APP" 2>/dev/null || true
+  G_FRAMES=$(grep '^timing frames' "$WORK/stderr" | tail -1 || true)
+  kill "$XPID"
+}
+
+if [ -n "$EARLIER" ]; then
+  measure_grove "$EARLIER_GAME"
+  for v in FIRST INTERACTIVE IDLE IDLE_X PLAY PLAY_X RSS HWM PLAY_RSS FRAMES; do eval "E_$v=\$G_$v"; done
+fi
+measure_grove "$GAME"
 
 # --- gweled ----------------------------------------------------------------
 start_x
@@ -163,6 +182,24 @@ kill "$APP"
 wait "$APP" 2>/dev/null || true
 kill "$XPID"
 
+echo
+if [ -n "$EARLIER" ]; then
+  row3() { printf '%-34s %14s %14s %14s\n' "$1" "$2" "$3" "$4"; }
+  echo "Grovewright before ($EARLIER_GAME) and after ($GAME) against gweled, each under its own Xvfb, ${SECS} s per reading"
+  row3 "" "before" "after" "gweled"
+  row3 "first window (ms)" "$E_FIRST" "$G_FIRST" "$W_FIRST"
+  row3 "interactive (ms)" "$E_INTERACTIVE" "$G_INTERACTIVE" "$W_FIRST"
+  row3 "menu CPU (% of a core)" "$E_IDLE" "$G_IDLE" "$W_IDLE"
+  row3 "menu, X server CPU (%)" "$E_IDLE_X" "$G_IDLE_X" "$W_IDLE_X"
+  row3 "play CPU (% of a core)" "$E_PLAY" "$G_PLAY" "$W_PLAY"
+  row3 "play, X server CPU (%)" "$E_PLAY_X" "$G_PLAY_X" "$W_PLAY_X"
+  row3 "resident on the menu (MB)" "$((E_RSS / 1024))" "$((G_RSS / 1024))" "$((W_RSS / 1024))"
+  row3 "peak resident (MB)" "$((E_HWM / 1024))" "$((G_HWM / 1024))" "$((W_HWM / 1024))"
+  row3 "resident in play (MB)" "$((E_PLAY_RSS / 1024))" "$((G_PLAY_RSS / 1024))" "$((W_PLAY_RSS / 1024))"
+  [ -z "$E_FRAMES" ] || echo "before, frames in play: ${E_FRAMES#timing frames }"
+  [ -z "$G_FRAMES" ] || echo "after, frames in play: ${G_FRAMES#timing frames }"
+  exit 0
+fi
 echo
 echo "Grovewright ($GAME) against gweled, each under its own Xvfb, ${SECS} s per reading"
 row "" "grovewright" "gweled"
