@@ -370,7 +370,9 @@ TEST_F(LevelSources, CampaignLevelsTeachStepByStep) {
     std::vector<std::string> notes;
     ASSERT_TRUE(ReadCompiledLevel(Home.string(), "Game Levels", n, level, notes, error)) << error;
     EXPECT_TRUE(LevelErrors(level).empty()) << n;
-    EXPECT_GE(level.Options.LevelTime, 180) << n;
+    // Time limits are set from the level bot's runs; none is shorter than
+    // the 40 seconds a new player needs to find the first moves.
+    EXPECT_GE(level.Options.LevelTime, 40) << n;
     for (int kind = ttWood; kind <= ttForceField2; ++kind) {
       for (int r = 11; r >= 1 && !first[kind]; --r)
         for (int c = 1; c <= 18 && !first[kind]; ++c)

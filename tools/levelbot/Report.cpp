@@ -52,7 +52,15 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-int WinsNeeded(int runs) { return (9 * runs + 9) / 10; }
+int WinsNeeded(int runs) {
+  // Ten runs or more: nine in ten, rounded up. A few runs cannot tell a level
+  // won nine times in ten from one always won (two runs of such a level both
+  // win only four times in five), so they may lose one, though never all.
+  if (runs >= 10) return (9 * runs + 9) / 10;
+  return std::max(1, runs - 1);
+}
+
+int LeftSlack(int runs) { return runs >= 10 ? 0 : kSmallSampleLeftSlack; }
 
 TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime) {
   TLevelStats s;
@@ -91,10 +99,10 @@ TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime
   if (s.Wins < needed)
     s.Why = "won " + std::to_string(s.Wins) + " of " + std::to_string(s.Runs) + " (needs " + std::to_string(needed) +
             ")";
-  if (s.Wins > 0 && (s.LeftPercent < kBarLeastLeftPercent || s.LeftPercent > kBarMostLeftPercent)) {
+  const int least = kBarLeastLeftPercent - LeftSlack(s.Runs), most = kBarMostLeftPercent + LeftSlack(s.Runs);
+  if (s.Wins > 0 && (s.LeftPercent < least || s.LeftPercent > most)) {
     char text[96];
-    std::snprintf(text, sizeof text, "median time left %.0f%% (needs %d%% to %d%%)", s.LeftPercent,
-                  kBarLeastLeftPercent, kBarMostLeftPercent);
+    std::snprintf(text, sizeof text, "median time left %.0f%% (needs %d%% to %d%%)", s.LeftPercent, least, most);
     s.Why += (s.Why.empty() ? "" : "; ") + std::string(text);
   }
   s.BelowBar = !s.Why.empty();

@@ -33,11 +33,15 @@ struct TLevelStats {
 };
 TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime);
 
-// The bar: won in at least nine runs out of ten (rounded up: with two runs
-// both), and a median time left of 15% to 50% of the level's time.
+// The bar: won in at least nine runs out of ten (rounded up), and a median
+// time left of 15% to 50% of the level's time. Fewer than ten runs are a
+// quick look, not a measure: they may lose one run, and the median of two
+// or three runs may stray 10 points further either way.
 constexpr int kBarLeastLeftPercent = 15;
 constexpr int kBarMostLeftPercent = 50;
+constexpr int kSmallSampleLeftSlack = 10;
 int WinsNeeded(int runs);
+int LeftSlack(int runs);
 
 double Median(std::vector<double> values);
 
