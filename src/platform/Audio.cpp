@@ -303,16 +303,18 @@ AudioHandle Audio_StreamCreateFile(bool mem, const void* file, uint64_t offset, 
   return handle;
 }
 
+namespace {
+// Bytes handed over to be decoded off the audio thread: present, and no larger
+// than a file the layer would read.
+int CheckBuffer(const void* data, uint64_t length) {
+  if (!data) return aeIllParam;
+  return length > kMaxFileBytes ? aeMemory : aeOk;
+}
+}  // namespace
+
 std::unique_ptr<AudioSource> Audio_PrepareMusic(bool stream, const void* data, uint64_t length, int& error) {
-  error = aeOk;
-  if (!data) {
-    error = aeIllParam;
-    return nullptr;
-  }
-  if (length > kMaxFileBytes) {
-    error = aeMemory;
-    return nullptr;
-  }
+  error = CheckBuffer(data, length);
+  if (error != aeOk) return nullptr;
   const auto* bytes = static_cast<const uint8_t*>(data);
   auto source = stream ? CreateStreamSource(bytes, static_cast<size_t>(length))
                        : CreateModuleSource(bytes, static_cast<size_t>(length));
@@ -357,15 +359,8 @@ AudioHandle Audio_SampleLoad(bool mem, const void* file, uint64_t offset, uint32
 }
 
 std::shared_ptr<const std::vector<float>> Audio_SampleDecode(const void* data, uint32_t length, int& error) {
-  error = aeOk;
-  if (!data) {
-    error = aeIllParam;
-    return nullptr;
-  }
-  if (length > kMaxFileBytes) {
-    error = aeMemory;
-    return nullptr;
-  }
+  error = CheckBuffer(data, length);
+  if (error != aeOk) return nullptr;
   auto pcm = std::make_shared<std::vector<float>>();
   error = DecodeToPcm(static_cast<const uint8_t*>(data), length, kMaxSampleFrames, *pcm);
   if (error != aeOk) return nullptr;
