@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 
 namespace fs = std::filesystem;
 

@@ -15,8 +15,8 @@
 #include <new>
 #include <random>
 
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 #include "support/RenderFixtures.h"
 
 namespace {

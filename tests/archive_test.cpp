@@ -11,10 +11,10 @@
 
 #include <unistd.h>
 
-#include "engine/ArchiveKey.h"
-#include "engine/Blowfish.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/Blowfish.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 
 namespace fs = std::filesystem;
 

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ControlNames.h"
+#include "layout/ControlNames.h"
 #include "board/LevelOptionsForm.h"
-#include "engine/GuiCheckBox.h"
-#include "engine/GuiEdit.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Mouse.h"
+#include "engine/gui/GuiCheckBox.h"
+#include "engine/gui/GuiEdit.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <sstream>
 
 #include "app/Main.h"
-#include "board/BotGame.h"
-#include "board/BotPlayer.h"
+#include "bot/BotGame.h"
+#include "bot/BotPlayer.h"
 #include "board/LevelFile.h"
 #include "support/GameRunner.h"
 

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Credits.h"
-#include "app/HistorySprites.h"
-#include "engine/DataFile.h"
+#include "screens/Credits.h"
+#include "screens/HistorySprites.h"
+#include "engine/core/DataFile.h"
 
 namespace fs = std::filesystem;
 

@@ -17,11 +17,11 @@
 #include <regex>
 #include <set>
 
-#include "app/DataManifest.h"
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/ImageFile.h"
-#include "engine/ImageRecord.h"
+#include "data/DataManifest.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/render/ImageFile.h"
+#include "engine/render/ImageRecord.h"
 #include "support/RenderFixtures.h"
 
 namespace fs = std::filesystem;

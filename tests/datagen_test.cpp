@@ -10,13 +10,13 @@
 #include <fstream>
 #include <set>
 
-#include "app/DataManifest.h"
+#include "data/DataManifest.h"
 #include "datagen/Art.h"
 #include "datagen/FontGen.h"
 #include "datagen/MapData.h"
 #include "datagen/Pack.h"
 #include "datagen/Paint.h"
-#include "engine/DataFile.h"
+#include "engine/core/DataFile.h"
 
 namespace fs = std::filesystem;
 

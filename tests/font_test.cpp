@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
-#include "engine/GuiForm.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
+#include "engine/gui/GuiForm.h"
 #include "support/RenderFixtures.h"
 
 using namespace render_test;

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "app/SoundManager.h"
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
 #include "platform/Audio.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <map>
 #include <set>
 
-#include "app/ControlNames.h"
-#include "app/DataManifest.h"
-#include "engine/GuiBase.h"
-#include "engine/GuiButton.h"
-#include "engine/GuiEdit.h"
-#include "engine/GuiForm.h"
-#include "engine/GuiLabel.h"
-#include "engine/GuiLayoutFile.h"
-#include "engine/GuiLayoutSource.h"
-#include "engine/GuiListBox.h"
+#include "layout/ControlNames.h"
+#include "data/DataManifest.h"
+#include "engine/gui/GuiBase.h"
+#include "engine/gui/GuiButton.h"
+#include "engine/gui/GuiEdit.h"
+#include "engine/gui/GuiForm.h"
+#include "engine/gui/GuiLabel.h"
+#include "engine/gui/GuiLayoutFile.h"
+#include "engine/gui/GuiLayoutSource.h"
+#include "engine/gui/GuiListBox.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/GuiBase.h"
-#include "engine/GuiButton.h"
-#include "engine/GuiCheckBox.h"
-#include "engine/GuiEdit.h"
-#include "engine/GuiForm.h"
-#include "engine/GuiGauge.h"
-#include "engine/GuiLabel.h"
-#include "engine/GuiListBox.h"
+#include "engine/gui/GuiBase.h"
+#include "engine/gui/GuiButton.h"
+#include "engine/gui/GuiCheckBox.h"
+#include "engine/gui/GuiEdit.h"
+#include "engine/gui/GuiForm.h"
+#include "engine/gui/GuiGauge.h"
+#include "engine/gui/GuiLabel.h"
+#include "engine/gui/GuiListBox.h"
 #include "support/RenderFixtures.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include <zlib.h>
 
-#include "engine/ImageFile.h"
+#include "engine/render/ImageFile.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <map>
 #include <random>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
-#include "engine/ImageFile.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
+#include "engine/render/ImageFile.h"
 #include "support/RenderFixtures.h"
 
 using render_test::MakeRecord;

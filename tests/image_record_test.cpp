@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/ImageRecord.h"
+#include "engine/render/ImageRecord.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "engine/Input.h"
-#include "engine/Screener.h"
+#include "engine/input/Input.h"
+#include "engine/input/Screener.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "board/LevelFile.h"
-#include "engine/SafeFile.h"
+#include "engine/core/SafeFile.h"
 #include "support/GameRunner.h"
 
 namespace {

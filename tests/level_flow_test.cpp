@@ -4,13 +4,13 @@
 // marker and force fields.
 #include <gtest/gtest.h>
 
-#include "app/HistorySprites.h"
+#include "screens/HistorySprites.h"
 #include "app/Main.h"
-#include "app/PlayForms.h"
-#include "engine/GuiForm.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Effects.h"
-#include "pieces/Mouse.h"
+#include "layout/PlayForms.h"
+#include "engine/gui/GuiForm.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Effects.h"
+#include "play/Mouse.h"
 #include "support/PlayFixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <set>
 
-#include "board/LevelSource.h"
-#include "engine/DataFile.h"
+#include "levels/LevelSource.h"
+#include "engine/core/DataFile.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "board/BotMoves.h"
-#include "board/BotPlayer.h"
+#include "board/MoveFinder.h"
+#include "bot/BotPlayer.h"
 #include "board/LevelFile.h"
-#include "board/LevelSource.h"
+#include "levels/LevelSource.h"
 #include "support/BoardFixture.h"
 
 namespace {

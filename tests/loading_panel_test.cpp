@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/ImageFile.h"
+#include "engine/render/ImageFile.h"
 #include "support/GameRunner.h"
 
 namespace {

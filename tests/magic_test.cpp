@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/SpriteEngine.h"
-#include "pieces/Effects.h"
-#include "pieces/Magic.h"
-#include "pieces/Mouse.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Effects.h"
+#include "play/Magic.h"
+#include "play/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

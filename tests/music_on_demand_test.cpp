@@ -7,8 +7,8 @@
 #include <set>
 
 #include "app/SoundManager.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 #include "platform/Audio.h"
 #include "support/AudioFixtures.h"
 

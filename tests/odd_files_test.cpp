@@ -14,16 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "app/Credits.h"
-#include "app/InputScript.h"
+#include "screens/Credits.h"
+#include "automation/InputScript.h"
 #include "board/LevelFile.h"
-#include "board/LevelSource.h"
-#include "engine/CPDb.h"
-#include "engine/DataFile.h"
-#include "engine/GuiLayoutFile.h"
-#include "engine/SafeFile.h"
-#include "pieces/Hiscores.h"
-#include "pieces/PlayerFiles.h"
+#include "levels/LevelSource.h"
+#include "engine/archive/CPDb.h"
+#include "engine/core/DataFile.h"
+#include "engine/gui/GuiLayoutFile.h"
+#include "engine/core/SafeFile.h"
+#include "players/Hiscores.h"
+#include "players/PlayerFiles.h"
 #include "platform/Audio.h"
 
 namespace fs = std::filesystem;

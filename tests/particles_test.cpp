@@ -12,9 +12,9 @@
 
 #include <unistd.h>
 
-#include "engine/CanopyParticles.h"
-#include "engine/LittleEndian.h"
-#include "engine/XParticleSystem.h"
+#include "engine/particles/CanopyParticles.h"
+#include "engine/core/LittleEndian.h"
+#include "engine/particles/XParticleSystem.h"
 #include "support/RenderFixtures.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // break-sound limit, the skull and the fire overlay.
 #include <gtest/gtest.h>
 
-#include "engine/SpriteEngine.h"
-#include "pieces/Mouse.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

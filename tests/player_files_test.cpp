@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/SafeFile.h"
-#include "pieces/Hiscores.h"
-#include "pieces/PlayerFiles.h"
-#include "pieces/Player.h"
+#include "engine/core/SafeFile.h"
+#include "players/Hiscores.h"
+#include "players/PlayerFiles.h"
+#include "players/Player.h"
 
 namespace fs = std::filesystem;
 

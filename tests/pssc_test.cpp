@@ -18,10 +18,10 @@
 
 #include <unistd.h>
 
-#include "app/DataManifest.h"
-#include "app/ParticleSource.h"
-#include "engine/DataFile.h"
-#include "engine/XParticleSystem.h"
+#include "data/DataManifest.h"
+#include "data/ParticleSource.h"
+#include "engine/core/DataFile.h"
+#include "engine/particles/XParticleSystem.h"
 
 namespace {
 

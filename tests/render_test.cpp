@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
-#include "engine/ImageFile.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
+#include "engine/render/ImageFile.h"
 #include "platform/SdlRenderer.h"
 #include "support/RenderFixtures.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "board/BotPlayer.h"
+#include "bot/BotPlayer.h"
 #include "support/GameRunner.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/LaunchOptions.h"
-#include "app/Replay.h"
-#include "engine/DataFile.h"
-#include "engine/Timer.h"
+#include "automation/Replay.h"
+#include "engine/core/DataFile.h"
+#include "engine/input/Timer.h"
 #include "platform/Platform.h"
 
 namespace {

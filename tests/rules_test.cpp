@@ -2,8 +2,8 @@
 // and the no-more-moves test, on small boards built cell by cell.
 #include <gtest/gtest.h>
 
-#include "engine/SpriteEngine.h"
-#include "pieces/Mouse.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

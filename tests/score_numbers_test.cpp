@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/SpriteEngine.h"
-#include "pieces/Effects.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Effects.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "app/InputScript.h"
+#include "automation/InputScript.h"
 #include "app/LaunchOptions.h"
-#include "engine/DataFile.h"
+#include "engine/core/DataFile.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "engine/Sprite.h"
-#include "engine/SpriteDraw.h"
-#include "engine/SpriteEngine.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteDraw.h"
+#include "engine/sprites/SpriteEngine.h"
 #include "support/RenderFixtures.h"
 
 namespace {

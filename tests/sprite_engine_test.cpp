@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Sprite.h"
-#include "engine/SpriteEngine.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
 
 namespace {
 

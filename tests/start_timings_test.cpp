@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ScreenState.h"
+#include "services/ScreenState.h"
 #include "app/StartTimings.h"
 
 namespace {

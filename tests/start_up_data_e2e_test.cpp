@@ -6,9 +6,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 #include "support/GameRunner.h"
 
 namespace fs = std::filesystem;

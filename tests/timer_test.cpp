@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/Timer.h"
+#include "engine/input/Timer.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "app/DataManifest.h"
+#include "data/DataManifest.h"
 #include "app/SoundManager.h"
-#include "engine/CPDb.h"
-#include "engine/ImageRecord.h"
-#include "engine/TextCompare.h"
+#include "engine/archive/CPDb.h"
+#include "engine/render/ImageRecord.h"
+#include "engine/core/TextCompare.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/Main.h"
-#include "app/PlayForms.h"
+#include "layout/PlayForms.h"
 #include "board/Board.h"
-#include "engine/GuiForm.h"
+#include "engine/gui/GuiForm.h"
 
 namespace {
 

@@ -7,23 +7,23 @@
 #include <fstream>
 #include <new>
 
-#include "app/Background.h"
-#include "app/Credits.h"
+#include "engine/render/Background.h"
+#include "screens/Credits.h"
 #include "app/DataCheck.h"
-#include "app/DataManifest.h"
-#include "app/HiscoreScreen.h"
-#include "app/Menus.h"
-#include "app/PlayerForms.h"
+#include "data/DataManifest.h"
+#include "screens/HiscoreScreen.h"
+#include "screens/Menus.h"
+#include "screens/PlayerForms.h"
 #include "app/StartTimings.h"
-#include "app/StoryScreens.h"
-#include "board/LevelEditor.h"
-#include "engine/ArchiveKey.h"
-#include "engine/ImageFile.h"
-#include "engine/SafeFile.h"
-#include "pieces/PlayerFiles.h"
+#include "screens/StoryScreens.h"
+#include "editor/LevelEditor.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/render/ImageFile.h"
+#include "engine/core/SafeFile.h"
+#include "players/PlayerFiles.h"
 #include "platform/Audio.h"
-#include "engine/Sprite.h"
-#include "engine/SpriteEngine.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
 
 namespace {
 constexpr int kProgressMax = 69;

@@ -3,10 +3,10 @@
 // levels, which their own classes build.
 #include <algorithm>
 
-#include "app/Credits.h"
-#include "app/HiscoreScreen.h"
+#include "screens/Credits.h"
+#include "screens/HiscoreScreen.h"
 #include "app/Main.h"
-#include "app/StoryScreens.h"
+#include "screens/StoryScreens.h"
 #include "board/Board.h"
 
 void Tmain::StartNewGame() {

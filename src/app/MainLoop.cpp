@@ -1,21 +1,21 @@
 // The frame and the process tick of the game object, and the keyboard.
 #include <cstdio>
 
-#include "app/Credits.h"
-#include "app/HistorySprites.h"
+#include "screens/Credits.h"
+#include "screens/HistorySprites.h"
 #include "app/Main.h"
-#include "app/Menus.h"
-#include "app/PlayForms.h"
-#include "app/PlayerForms.h"
-#include "app/StoryScreens.h"
-#include "board/LevelEditor.h"
-#include "app/Resources.h"
+#include "screens/Menus.h"
+#include "layout/PlayForms.h"
+#include "screens/PlayerForms.h"
+#include "screens/StoryScreens.h"
+#include "editor/LevelEditor.h"
+#include "engine/core/ZeroPad.h"
 #include "board/Board.h"
-#include "engine/Fonts.h"
-#include "engine/Images.h"
-#include "engine/Sprite.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Mouse.h"
+#include "engine/render/Fonts.h"
+#include "engine/render/Images.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Mouse.h"
 
 namespace {
 bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }

@@ -5,7 +5,7 @@
 
 #include "app/Main.h"
 #include "board/Board.h"
-#include "pieces/PlayerFiles.h"
+#include "players/PlayerFiles.h"
 
 std::string Tmain::CurrentPack() const { return Board_ ? Board_->PackName : std::string(); }
 

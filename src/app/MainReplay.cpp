@@ -11,9 +11,9 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "engine/SafeFile.h"
-#include "pieces/GameSprite.h"
-#include "pieces/Mouse.h"
+#include "engine/core/SafeFile.h"
+#include "board/GameSprite.h"
+#include "play/Mouse.h"
 
 namespace fs = std::filesystem;
 

@@ -2,15 +2,15 @@
 // full-screen picture they and the levels show.
 #include <cstdio>
 
-#include "app/Background.h"
-#include "app/HistorySprites.h"
+#include "engine/render/Background.h"
+#include "screens/HistorySprites.h"
 #include "app/Main.h"
-#include "app/MenuSprites.h"
-#include "app/Menus.h"
-#include "app/PlayerForms.h"
-#include "pieces/Mouse.h"
-#include "engine/Sprite.h"
-#include "engine/SpriteEngine.h"
+#include "screens/MenuSprites.h"
+#include "screens/Menus.h"
+#include "screens/PlayerForms.h"
+#include "play/Mouse.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
 
 TBackground& Tmain::Background() {
   if (!Background_) {

@@ -9,8 +9,8 @@
 #include <thread>
 #include <system_error>
 
-#include "engine/CPDb.h"
-#include "engine/ThreadPriority.h"
+#include "engine/archive/CPDb.h"
+#include "engine/core/ThreadPriority.h"
 #include "platform/Audio.h"
 #include "platform/AudioDecoders.h"
 

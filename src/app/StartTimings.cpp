@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/ScreenState.h"
+#include "services/ScreenState.h"
 
 namespace {
 

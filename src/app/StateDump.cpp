@@ -2,15 +2,15 @@
 #include <string>
 #include <vector>
 
-#include "app/HiscoreScreen.h"
-#include "app/HistorySprites.h"
-#include "app/JsonWriter.h"
+#include "screens/HiscoreScreen.h"
+#include "screens/HistorySprites.h"
+#include "automation/JsonWriter.h"
 #include "app/Main.h"
 #include "board/Board.h"
-#include "engine/SafeFile.h"
-#include "engine/SpriteEngine.h"
-#include "engine/XParticleSystem.h"
-#include "pieces/Mouse.h"
+#include "engine/core/SafeFile.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "engine/particles/XParticleSystem.h"
+#include "play/Mouse.h"
 
 std::string Tmain::DumpState() {
   TJsonWriter j;

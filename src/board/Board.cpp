@@ -9,10 +9,10 @@
 #include "app/Main.h"
 #include "board/BoardTab.h"
 #include "board/LevelOptionsForm.h"
-#include "engine/SafeFile.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/GameSprite.h"
-#include "pieces/Mouse.h"
+#include "engine/core/SafeFile.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "board/GameSprite.h"
+#include "play/Mouse.h"
 
 namespace {
 // A level whose setup keeps producing lines (only one kind of piece allowed)

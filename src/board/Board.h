@@ -11,8 +11,8 @@
 
 #include "board/BoardTab.h"
 #include "board/LevelFile.h"
-#include "engine/Sprite.h"
-#include "pieces/GameSprite.h"
+#include "engine/sprites/Sprite.h"
+#include "board/GameSprite.h"
 
 class Tmain;
 class TSelection;

@@ -4,14 +4,14 @@
 
 #include "app/Main.h"
 #include "board/Board.h"
-#include "board/LevelEditor.h"
-#include "engine/Canvas.h"
-#include "engine/Fonts.h"
-#include "engine/Images.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Effects.h"
-#include "pieces/GameSprite.h"
-#include "pieces/Mouse.h"
+#include "editor/LevelEditor.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Fonts.h"
+#include "engine/render/Images.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Effects.h"
+#include "board/GameSprite.h"
+#include "play/Mouse.h"
 
 namespace {
 bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "engine/Sprite.h"
+#include "engine/sprites/Sprite.h"
 
 class Tmain;
 class TBoard;

@@ -1,6 +1,6 @@
 #include "board/LevelFile.h"
 
-#include "engine/LittleEndian.h"
+#include "engine/core/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/SafeFile.h"
+#include "engine/core/SafeFile.h"
 
 enum TTabType : uint8_t {
   ttNone = 0, ttTab = 1, ttWood = 2, ttFerro = 3, ttForceField = 4, ttForceField2 = 5,

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/Main.h"
-#include "app/PlayForms.h"
+#include "layout/PlayForms.h"
 #include "board/Board.h"
-#include "pieces/Mouse.h"
+#include "play/Mouse.h"
 
 namespace {
 constexpr TColor kWhite = 0xFFFFFFFF;

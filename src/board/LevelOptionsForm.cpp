@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "app/ControlNames.h"
-#include "engine/GuiCheckBox.h"
-#include "engine/GuiEdit.h"
+#include "layout/ControlNames.h"
+#include "engine/gui/GuiCheckBox.h"
+#include "engine/gui/GuiEdit.h"
 
 namespace {
 struct TKindBox {

@@ -9,11 +9,11 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "board/BotMoves.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Effects.h"
-#include "pieces/GameSprite.h"
-#include "pieces/Mouse.h"
+#include "board/MoveFinder.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "play/Effects.h"
+#include "board/GameSprite.h"
+#include "play/Mouse.h"
 
 namespace {
 bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <random>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/GameSprite.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "board/GameSprite.h"
 
 namespace {
 

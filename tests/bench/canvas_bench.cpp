@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "bench/NullRenderer.h"
-#include "engine/Canvas.h"
-#include "engine/Device.h"
-#include "engine/ImageRecord.h"
-#include "engine/Images.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Device.h"
+#include "engine/render/ImageRecord.h"
+#include "engine/render/Images.h"
 #include "platform/SdlRenderer.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "engine/GuiBase.h"
-#include "engine/GuiLabel.h"
-#include "engine/GuiLayoutFile.h"
-#include "engine/GuiListBox.h"
+#include "engine/gui/GuiBase.h"
+#include "engine/gui/GuiLabel.h"
+#include "engine/gui/GuiLayoutFile.h"
+#include "engine/gui/GuiListBox.h"
 
 namespace {
 

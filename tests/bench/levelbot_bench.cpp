@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "board/BotGame.h"
-#include "board/BotPlayer.h"
+#include "bot/BotGame.h"
+#include "bot/BotPlayer.h"
 
 namespace {
 

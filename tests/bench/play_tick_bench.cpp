@@ -10,14 +10,14 @@
 #include <memory>
 #include <string>
 
-#include "app/ControlNames.h"
+#include "layout/ControlNames.h"
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/LevelFile.h"
-#include "board/LevelEditor.h"
-#include "engine/GuiListBox.h"
-#include "engine/SpriteEngine.h"
-#include "pieces/Player.h"
+#include "editor/LevelEditor.h"
+#include "engine/gui/GuiListBox.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "players/Player.h"
 #include "support/GameRunner.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "engine/Sprite.h"
-#include "engine/SpriteEngine.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
 #include "support/RenderFixtures.h"
 
 namespace {

@@ -10,10 +10,10 @@
 
 #include "app/SoundManager.h"
 #include "bench/NullRenderer.h"
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/Device.h"
-#include "engine/Images.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/render/Device.h"
+#include "engine/render/Images.h"
 #include "platform/Audio.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps).
 inline bool ArchiveFuzzEntry(const uint8_t* data, size_t size) {

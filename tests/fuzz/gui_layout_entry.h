@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/GuiBase.h"
-#include "engine/GuiLayoutFile.h"
+#include "engine/gui/GuiBase.h"
+#include "engine/gui/GuiLayoutFile.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps).
 inline bool GuiLayoutFuzzEntry(const uint8_t* data, size_t size) {

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/Canvas.h"
-#include "engine/Device.h"
-#include "engine/Fonts.h"
-#include "engine/ImageFile.h"
-#include "engine/ImageRecord.h"
-#include "engine/Images.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Device.h"
+#include "engine/render/Fonts.h"
+#include "engine/render/ImageFile.h"
+#include "engine/render/ImageRecord.h"
+#include "engine/render/Images.h"
 #include "platform/SdlRenderer.h"
 
 namespace image_record_fuzz {

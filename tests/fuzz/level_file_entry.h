@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "board/LevelFile.h"
-#include "board/LevelSource.h"
-#include "engine/DataFile.h"
+#include "levels/LevelSource.h"
+#include "engine/core/DataFile.h"
 
 namespace level_file_fuzz {
 

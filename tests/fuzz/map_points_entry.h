@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MapPoints.h"
-#include "engine/LittleEndian.h"
+#include "screens/MapPoints.h"
+#include "engine/core/LittleEndian.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps).
 inline bool MapPointsFuzzEntry(const uint8_t* data, size_t size) {

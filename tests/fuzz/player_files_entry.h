@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pieces/Hiscores.h"
-#include "pieces/PlayerFiles.h"
+#include "players/Hiscores.h"
+#include "players/PlayerFiles.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps).
 inline bool PlayerFilesFuzzEntry(const uint8_t* data, size_t size) {

@@ -14,11 +14,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine/Canvas.h"
-#include "engine/Device.h"
-#include "engine/ImageRecord.h"
-#include "engine/Images.h"
-#include "engine/XParticleSystem.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Device.h"
+#include "engine/render/ImageRecord.h"
+#include "engine/render/Images.h"
+#include "engine/particles/XParticleSystem.h"
 #include "platform/Platform.h"
 
 namespace pss_fuzz {

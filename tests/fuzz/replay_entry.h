@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Replay.h"
-#include "engine/DataFile.h"
+#include "automation/Replay.h"
+#include "engine/core/DataFile.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps). A
 // replay is either read whole or refused with a DataError; nothing else may

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/SpriteEngine.h"
+#include "engine/sprites/SpriteEngine.h"
 
 namespace {
 constexpr char kLetters[] = "BMFTWKPCS";

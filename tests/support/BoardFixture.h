@@ -11,7 +11,7 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "pieces/GameSprite.h"
+#include "board/GameSprite.h"
 
 class BoardFixture : public ::testing::Test {
  protected:

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "board/BotMoves.h"
+#include "board/MoveFinder.h"
 
 namespace game_test {
 

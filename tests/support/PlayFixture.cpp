@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "app/PlayForms.h"
+#include "layout/PlayForms.h"
 #include "board/LevelFile.h"
-#include "engine/GuiButton.h"
-#include "engine/GuiForm.h"
+#include "engine/gui/GuiButton.h"
+#include "engine/gui/GuiForm.h"
 
 void PlayFixture::SetUp() {
   BoardFixture::SetUp();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlNames.h"
+#include "layout/ControlNames.h"
 #include "support/BoardFixture.h"
 
 class TGuiForm;

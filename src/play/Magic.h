@@ -1,0 +1,125 @@
+// Magic: the in-game bar along the bottom of the screen (the time vine and
+// the four mana pots), the spell buttons that rise over full pots, and the
+// spells themselves: arming one puts its trail on the cursor, and the next
+// click on a piece sends a ball from the pot to every cell of its area.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "engine/sprites/Sprite.h"
+
+class Tmain;
+class TGameSprite;
+class TJsonWriter;
+class TXParticleSystem;
+
+// A cell of a spell's area, relative to the clicked cell.
+struct TSpellOffset {
+  int Row, Col;
+};
+struct TSpellArea {
+  int Count;
+  TSpellOffset Cells[9];
+};
+// The area of a spell (element 1..4), in the order its balls are launched.
+const TSpellArea& SpellArea(int element);
+
+// Where an element's pot and spell button stand on the bar (top-left).
+struct TPotPlace {
+  int X, Y;
+};
+TPotPlace PotPlace(int element);
+
+// The vine's length in pixels after `elapsed` of `levelTime` seconds: 336 at
+// the start, 0 at the limit.
+int VineWidth(int elapsed, int levelTime);
+// Rows of the empty pot still drawn over the full one for `mana` points.
+int PotEmptyRows(int mana);
+
+// A spell button over a full pot. It pulses until the player clicks it, which
+// empties the pot and arms the spell.
+class TArvanelMagics : public TAnimSprite {
+ public:
+  TArvanelMagics(Tmain& game, int element);
+  ~TArvanelMagics() override;
+  void Move(float step) override;
+  void Draw() override;
+  void OnCollision(TSprite& other) override;
+
+  const int Element;
+
+ protected:
+  Tmain& Game;
+};
+
+class TMagicTree : public TArvanelMagics {
+ public:
+  explicit TMagicTree(Tmain& game) : TArvanelMagics(game, 1) {}
+};
+class TMagicGota : public TArvanelMagics {
+ public:
+  explicit TMagicGota(Tmain& game) : TArvanelMagics(game, 2) {}
+};
+class TMagicFogo : public TArvanelMagics {
+ public:
+  explicit TMagicFogo(Tmain& game) : TArvanelMagics(game, 3) {}
+};
+class TMagicMontanha : public TArvanelMagics {
+ public:
+  explicit TMagicMontanha(Tmain& game) : TArvanelMagics(game, 4) {}
+};
+
+// The in-game bar: its picture, the time vine, the pots, and the check that
+// raises a button over each full pot.
+class TGUI : public TAnimSprite {
+ public:
+  explicit TGUI(Tmain& game);
+  ~TGUI() override;
+  void Draw() override;
+  // The vine's width in the last frame drawn.
+  int LastVineWidth = 336;
+
+ private:
+  void DrawVine();
+  void DrawPots();
+  void RaiseButtons();
+  Tmain& Game;
+};
+
+// The bar and the four buttons (each exists at most once), and the spell
+// operations. Owned by the game; the sprites themselves belong to the sprite
+// engine and tell this object when they go.
+class TMagic {
+ public:
+  explicit TMagic(Tmain& game) : Game_(game) {}
+
+  TGUI& Bar();
+  TGUI* BarIfAny() const { return Bar_; }
+  void FreeBar();
+  TArvanelMagics& Button(int element);
+  TArvanelMagics* ButtonIfAny(int element) const;
+  // Removes the four buttons (a won level, time over, a retry, the bar going).
+  void FreeButtons();
+  void Gone(const TSprite* sprite);
+
+  // The armed spell's trail on the cursor goes; with an element, a new one
+  // comes and the board's armed spell becomes that element.
+  void ArmSpell(int element);
+  // The player clicked the piece in (row, col) with the spell armed: a ball
+  // for each cell of the area that holds an idle piece on the board.
+  void CastSpell(int row, int col, int element);
+  void LaunchSpellBall(TGameSprite& piece);
+  // A mana flight has arrived at its pot (and lingered): the mana tip the
+  // first time, then one point unless the pot is full.
+  void ManaArrived(int element, float x, float y);
+
+  // The state dump's spell buttons, balls and flights.
+  void Dump(TJsonWriter& j) const;
+
+ private:
+  Tmain& Game_;
+  TGUI* Bar_ = nullptr;
+  std::array<TArvanelMagics*, 5> Buttons_{};  // index 1..4
+};

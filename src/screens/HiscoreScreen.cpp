@@ -1,0 +1,73 @@
+#include "screens/HiscoreScreen.h"
+
+#include <filesystem>
+
+#include "screens/HistorySprites.h"
+#include "app/Main.h"
+#include "engine/core/ZeroPad.h"
+#include "engine/render/Fonts.h"
+
+THiscoreScreen::THiscoreScreen(Tmain& game) : Game(game) {}
+
+std::optional<THiscoreTable> THiscoreScreen::ReadTable() {
+  const std::string path = HiscorePath(Game.Options.SaveHome);
+  std::string error;
+  std::optional<THiscoreTable> table = ReadHiscoreFile(path, error);
+  if (table) return table;
+  std::string shippedError;
+  std::optional<THiscoreTable> shipped = ReadHiscoreFile(ShippedHiscorePath(Game.Options.Home), shippedError);
+  if (!shipped) {
+    Game.ShowError(error + " The table the game came with cannot be read either: " + shippedError);
+    return std::nullopt;
+  }
+  // A player's first table (an installed game keeps it in the player's
+  // folder) starts as the game came, without a word; a damaged one is told.
+  std::error_code ec;
+  const bool firstTime = !std::filesystem::exists(path, ec) && !std::filesystem::is_symlink(path, ec);
+  std::string writeError;
+  if (!WriteHiscoreFile(path, *shipped, writeError)) {
+    Game.ShowError(firstTime ? writeError : error + " " + writeError);
+    return shipped;
+  }
+  if (!firstTime) Game.ShowError(error + " It has been made again as the game came.");
+  return shipped;
+}
+
+void THiscoreScreen::Record() {
+  TPlayer& player = Game.Player();
+  player.HiscoreRank = -1;
+  std::optional<THiscoreTable> table = ReadTable();
+  if (!table) return;
+  const int rank = table->Insert(player.PlayerName, player.Score);
+  if (rank < 0) return;  // the file is left untouched
+  player.HiscoreRank = rank;
+  std::string error;
+  if (!WriteHiscoreFile(HiscorePath(Game.Options.SaveHome), *table, error)) Game.ShowError(error);
+}
+
+void THiscoreScreen::Show() {
+  Game.PlayGameSound("menu-select.ogg");
+  std::optional<THiscoreTable> table = ReadTable();
+  if (!table) return;
+  if (TCanopyFont* f = Game.Fonts.Items(4)) f->Interleave = 2.0;
+  Game.HiscoresClickable = false;
+  if (Game.ScreenState == ssMainMenu) Game.ClearMainMenu();
+  Game.ScreenTicks = 0;
+  Game.ScreenState = ssHiscores;
+  Shown_.assign(table->Entries.begin(), table->Entries.begin() + 9);
+  AddHistoryPicture(Game, "hiscore.image", 0, 2, 0, 1, ssHiscores);
+  AddHistoryPicture(Game, "hiscore.image", 2, 100, 1, 1, ssHiscores);
+  for (int i = 1; i <= 9; ++i) {
+    const THiscoreEntry& entry = table->Entries[static_cast<size_t>(i - 1)];
+    const bool blink = i == Game.Player().HiscoreRank;
+    for (int column = 0; column < 2; ++column) {
+      THistoryText* text = AddHistoryText(Game, column == 0 ? entry.Name : ZeroPad(entry.Score, 11), 2, 100,
+                                          static_cast<float>(150 + 35 * i), ssHiscores, 4,
+                                          column == 0 ? 160.0f : 500.0f);
+      text->FontScale = 1.0;
+      text->Color1 = 0xFF40D0FF;
+      text->Color2 = 0xFFFFFFFF;
+      text->Blink = blink;
+    }
+  }
+}
