@@ -12,7 +12,7 @@
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

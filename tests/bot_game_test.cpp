@@ -101,7 +101,7 @@ TBotLevelResult ExpectSameRunBothWays(const std::string& home, const std::string
   std::string error;
   EXPECT_TRUE(started.Start(home, error)) << error;
   if (!started.Game()) return fresh;
-  Tmain& game = *started.Game();
+  TGameSession& game = *started.Game();
   // Count the frames that are drawn in full.
   int drawnFrames = 0;
   const auto draw = game.Canopy.OnRender;

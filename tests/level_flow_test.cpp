@@ -4,13 +4,14 @@
 // marker and force fields.
 #include <gtest/gtest.h>
 
+#include "board/BoardEffects.h"
 #include "screens/HistorySprites.h"
 #include "app/Main.h"
 #include "layout/PlayForms.h"
 #include "engine/gui/GuiForm.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
-#include "play/Mouse.h"
+#include "magic/Effects.h"
+#include "board/Mouse.h"
 #include "support/PlayFixture.h"
 
 namespace {
@@ -120,10 +121,10 @@ TEST_F(LevelFlow, RetryClosesTheQuitMenuAndTheTimeOverForm) {
   ShowForm(Game->GuiBase1, TControlName::formTimeOver, true);
   Game->DialogOpen = true;
   Player().Lives = 1;
-  Player().Retry(*Game);
+  Game->Board().RetryLevel();
   EXPECT_TRUE(Visible(TControlName::QuitMenu)) << "with one life nothing happens";
   Player().Lives = 3;
-  Player().Retry(*Game);
+  Game->Board().RetryLevel();
   EXPECT_FALSE(Visible(TControlName::QuitMenu));
   EXPECT_FALSE(Visible(TControlName::formTimeOver));
   EXPECT_FALSE(Game->DialogOpen);

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
-#include "play/Magic.h"
-#include "play/Mouse.h"
+#include "magic/Effects.h"
+#include "magic/Magic.h"
+#include "board/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {
@@ -220,7 +220,7 @@ TEST_F(Magic, LeavingPlayWinsAndRetriesDropFlightsAndButtons) {
   B().TimeOver = 0;
   RaiseButton(2);
   Player().Lives = 3;
-  Player().Retry(*Game);
+  Game->Board().RetryLevel();
   EXPECT_EQ(Game->Magic().ButtonIfAny(2), nullptr) << "a retry takes the buttons away";
 
   B().TimeOver = 0;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "board/BoardEffects.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
+#include "magic/Effects.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -54,8 +54,12 @@ bool LoadStep(const std::string& what, std::string& error, Step&& step) {
 }
 }  // namespace
 
+std::unique_ptr<TGameSession> NewGameSession(plat::Platform& platform, const TLaunchOptions& options) {
+  return std::make_unique<Tmain>(platform, options);
+}
+
 Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
-    : Platform(platform), Options(options), Canopy(&platform.GetRenderer()), Timer(platform.GetClock()) {
+    : TGameSession(platform, options) {
   if (Options.SaveHome.empty()) Options.SaveHome = Options.Home;
   // The form's component settings.
   Canopy.Width = 800;
@@ -534,7 +538,7 @@ void Tmain::FormDestroy() {
 TSpriteEngine& Tmain::SpriteEngine() {
   if (!SpriteEngine_) {
     SpriteEngine_ = std::make_unique<TSpriteEngine>();
-    SpriteEngine_->Game = this;
+    SpriteEngine_->Owner = this;
   }
   return *SpriteEngine_;
 }

@@ -1,6 +1,10 @@
 // The game object: owns every engine component and the game-wide objects, runs
 // start-up and shut-down, and drives the fixed-rate loop through the screen
 // state. Tests build one with a headless platform; nothing here is global.
+// The parts below it reach it only through the interfaces it implements:
+// TGameServices (services/), TBoardHost (board/), TMagicHost (magic/),
+// TEditorHost (editor/), TScreenHost (screens/) and, for programs that drive
+// a game, TGameSession (app/GameSession.h).
 #pragma once
 
 #include <array>
@@ -10,27 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "automation/InputScript.h"
-#include "app/LaunchOptions.h"
-#include "screens/MapPoints.h"
-#include "engine/core/Random.h"
-#include "automation/Replay.h"
-#include "services/ScreenState.h"
+#include "app/GameSession.h"
 #include "app/SoundManager.h"
+#include "automation/InputScript.h"
+#include "automation/Replay.h"
 #include "engine/archive/CPDb.h"
-#include "engine/particles/CanopyParticles.h"
-#include "engine/render/Canvas.h"
-#include "engine/render/Device.h"
-#include "engine/render/Fonts.h"
-#include "engine/gui/GuiBase.h"
-#include "engine/render/Images.h"
-#include "engine/input/Input.h"
 #include "engine/input/Screener.h"
-#include "engine/input/Timer.h"
-#include "play/Effects.h"
-#include "play/Magic.h"
+#include "magic/Effects.h"
+#include "magic/Magic.h"
 #include "players/Player.h"
-#include "platform/Platform.h"
 
 class TSprite;
 class TSpriteEngine;
@@ -38,38 +30,26 @@ class TBackground;
 class TBoard;
 class TMouse;
 class TJsonWriter;
-class TMenus;
-class TPlayerForms;
-class TStoryScreens;
-class TCredits;
-class THiscoreScreen;
-class TLevelEditor;
+class TBoardTab;
 class TStartTimings;
 
-// Indices of the image-index cache, in the order they are looked up.
-enum TCachedImage {
-  ciNotYouClickHere, ciMouse, ciLevelComplete, ciTabSelection, ciHint, ciIcons, ciParticlesArvanels,
-  ciCipo, ciGuiTree, ciGuiFogo, ciGuiGota, ciGuiMontanha, ciMarcadorFinal, ciCount
-};
-
-class Tmain {
+class Tmain final : public TGameSession {
  public:
   Tmain(plat::Platform& platform, const TLaunchOptions& options);
-  ~Tmain();
+  ~Tmain() override;
   Tmain(const Tmain&) = delete;
   Tmain& operator=(const Tmain&) = delete;
 
   // Start-up. False when the program must end (ExitCode says how).
-  bool FormCreate();
+  bool FormCreate() override;
   // Shut-down; also run by the destructor if start-up succeeded.
   void FormDestroy();
   // The message loop: events, then one timer frame, until the window closes.
   int Run();
   // One pass of the loop (tests step the game with it).
-  void RunFrame();
-  void Close() { Closing_ = true; }
-  bool Closing() const { return Closing_; }
-  int ExitCode = 0;
+  void RunFrame() override;
+  void Close() override { Closing_ = true; }
+  bool Closing() const override { return Closing_; }
 
   // Event handlers.
   void CanopyInitialize(bool& success);
@@ -88,28 +68,28 @@ class Tmain {
 
   // Screens.
   void ShowSplash();
-  void ShowMainMenu();
-  void ClearMainMenu();
+  void ShowMainMenu() override;
+  void ClearMainMenu() override;
   static int CentreOffset(int inner, int outer);
   // A game of the pack on the board from its first level, or from the level
   // its saved game reached (MainGame.cpp).
-  void StartNewGame();
-  void ContinueGame();
+  void StartNewGame() override;
+  void ContinueGame() override;
   // The opening story before a new game of the story pack, and the map
   // before each level (for now both lead straight on to the level).
-  void ShowStory();
-  void ShowMap();
+  void ShowStory() override;
+  void ShowMap() override;
   // The hiscore table, and the entry of the finished story game into it.
-  void ShowHiscores();
-  void RecordHiscore();
+  void ShowHiscores() override;
+  void RecordHiscore() override;
   // The credits over the menu and their back button; the ending after the
   // story's last level, and the credits after the game.
-  void ShowCredits();
-  void EndMenuCredits();
-  void ShowEnding();
-  void ShowEndCredits();
+  void ShowCredits() override;
+  void EndMenuCredits() override;
+  void ShowEnding() override;
+  void ShowEndCredits() override;
   // Full screen on or off; false when the window system refused.
-  bool SetFullScreen(bool fullScreen);
+  bool SetFullScreen(bool fullScreen) override;
 
   // The player's files (MainProfile.cpp): the options file, read once at
   // start-up (switching to full screen as it says), and the progress of the
@@ -117,24 +97,24 @@ class Tmain {
   // to write are told to the player; reads of missing or damaged files fall
   // back to the defaults.
   void LoadConfig();
-  void SaveConfig();
-  void SaveProgress();
-  void LoadProgress();
+  void SaveConfig() override;
+  void SaveProgress() override;
+  void LoadProgress() override;
   // The pack the board stands in ("" before one is chosen).
   std::string CurrentPack() const;
 
   // The program's folder joined with a relative path ("data/interface.gui").
-  std::string ProgramPath(const std::string& relative) const;
+  std::string ProgramPath(const std::string& relative) const override;
   // The folder under which a level pack lies: the player's folder for packs
   // made in the editor (and new ones), the program's for shipped packs.
-  std::string PackHome(const std::string& pack) const;
+  std::string PackHome(const std::string& pack) const override;
   // The player's folder joined with a relative path ("arvanels.cfg").
-  std::string SavePath(const std::string& relative) const;
+  std::string SavePath(const std::string& relative) const override;
   // An error the player must see: a message box, or standard error when headless.
-  void ShowError(const std::string& text);
+  void ShowError(const std::string& text) override;
   // Ends drawing for good after a fatal error; the message is shown and the
   // program closes.
-  void FatalError(const std::string& text);
+  void FatalError(const std::string& text) override;
 
   // Automation.
   void RunScriptCommands();
@@ -151,10 +131,10 @@ class Tmain {
   // The digest of what play has decided: the screen, the board, the player's
   // score, lives and mana, the selection and the random generator; and the
   // same in words.
-  uint64_t StateDigest() const;
+  uint64_t StateDigest() const override;
   std::string StateSummary() const;
   // The session so far as a replay ("" while replaying).
-  std::string ReplayText() const;
+  std::string ReplayText() const override;
   // replays/last.replay under the save folder (the older ones move up to
   // last-4.replay), and the --record file.
   void SaveSessionReplay();
@@ -173,58 +153,58 @@ class Tmain {
 
   // Singletons: created on first use; freeing clears the reference so the next
   // use creates a fresh one.
-  TBackground& Background();
+  TBackground& Background() override;
   void FreeBackground();
-  bool HasBackground() const { return Background_ != nullptr; }
-  TSpriteEngine& SpriteEngine();
+  bool HasBackground() const override { return Background_ != nullptr; }
+  TSpriteEngine& SpriteEngine() override;
   void FreeSpriteEngine();
-  bool HasSpriteEngine() const { return SpriteEngine_ != nullptr; }
+  bool HasSpriteEngine() const override { return SpriteEngine_ != nullptr; }
   // The board, the cursor sprite, the player and the explosion manager
   // (MainBoard.cpp). The board and the cursor are sprites owned by the sprite
   // engine; their destructors clear the reference.
-  TBoard& Board();
-  TBoard* BoardIfAny() const { return Board_; }
-  void FreeBoard();
-  TMouse& Mouse();
-  TMouse* MouseIfAny() const { return Mouse_; }
+  TBoard& Board() override;
+  TBoard* BoardIfAny() const override { return Board_; }
+  void FreeBoard() override;
+  TMouse& Mouse() override;
+  TMouse* MouseIfAny() const override { return Mouse_; }
   void FreeMouse();
-  void SpriteSingletonGone(const TSprite* sprite);
-  TPlayer& Player();
-  bool HasPlayer() const { return Player_ != nullptr; }
+  void SpriteSingletonGone(const TSprite* sprite) override;
+  TPlayer& Player() override;
+  bool HasPlayer() const override { return Player_ != nullptr; }
   void FreePlayer();
-  TParticleExplosions& Explosions();
+  TParticleExplosions& Explosions() override;
   void FreeExplosions();
   // The in-game bar, the spell buttons and the spells (pieces/Magic.h).
-  TMagic& Magic();
+  TMagic& Magic() override;
 
   // Sounds and music asked for by play, handed to Sound once it has started.
   // OnGameAudio, when set, hears each request as "play:swapback.ogg",
   // "music:play:life", "music:stop:Music3" (tests listen there).
-  void PlayGameSound(const std::string& file);
-  void PlayGameMusic(const std::string& key, bool loop);
-  void StopGameMusic(const std::string& key);
-  void ResumeGameMusic(const std::string& key);
+  void PlayGameSound(const std::string& file) override;
+  void PlayGameMusic(const std::string& key, bool loop) override;
+  void StopGameMusic(const std::string& key) override;
+  void ResumeGameMusic(const std::string& key) override;
   std::function<void(const std::string&)> OnGameAudio;
   // Makes the picture (for example "world3.jpg") the full-screen background.
-  void LoadLevelBackground(const std::string& picture);
+  void LoadLevelBackground(const std::string& picture) override;
 
   // Level play.
-  void BeginLevelPlay();
-  void FreeGameObjects();
+  void BeginLevelPlay() override;
+  void FreeGameObjects() override;
   // Leaves the game for the main menu: the board and the bar are freed, the
   // explosions cleared, the pause lifted and the level music stopped.
-  void QuitToMainMenu();
+  void QuitToMainMenu() override;
   // The last life is gone: frees the game objects and shows the game-over
   // screen.
-  void GameOverStep();
+  void GameOverStep() override;
   // Binds the buttons of the forms that play opens ("nlNext",
   // "HelpGuiContinue", "btTryAgain").
-  void BindPlayControls();
+  void BindPlayControls() override;
   // One tick of the end-of-level tally (Tally.cpp).
   void TallyStep();
   // The hint bubble and the tutorial's chain of hints (Hints.cpp).
-  void ShowHint(int x, int y, const std::string& text);
-  void CloseHint();
+  void ShowHint(int x, int y, const std::string& text) override;
+  void CloseHint() override;
   void TutorialStep();
   void DrawHintPointer();
   // The frame of a level in play or in test play (MainLoop.cpp).
@@ -233,7 +213,7 @@ class Tmain {
   // board.
   void DrawNotice(const std::string& headline, const std::string& prompt);
   // --play: a game of the pack and level of the options, as player "Tester".
-  bool StartPlay(std::string& error);
+  bool StartPlay(std::string& error) override;
   // Parts of the process tick that drive the board.
   void IdleCheck();
   void LevelClockTick();
@@ -242,77 +222,32 @@ class Tmain {
   void DumpBoardAndPlayer(TJsonWriter& j);
   void DumpScreens(TJsonWriter& j);
 
-  plat::Platform& Platform;
-  TLaunchOptions Options;
+  // The game object's side of the board's, the magic's and the editor's
+  // interfaces (MainBoard.cpp).
+  void FreeSpellButtons() override;
+  void CastSpell(int row, int col, int element) override;
+  void AddExplosion(int effect, float x, float y) override;
+  void SendManaToPot(int element, double x, double y) override;
+  void EditorPaintAt(TBoardTab& tab) override;
+  const std::string& Home() const override { return Options.Home; }
+  const std::string& SaveHome() const override { return Options.SaveHome; }
 
-  // Engine components.
-  TCanopyDevice Canopy;
-  TCanopyCanvas Canvas;
-  TCanopyTimer Timer;
-  TCanopyImages Images;
-  TCanopyImages ImagesParticles;
-  // The break particles of boxes: splinters and chips.
-  TCanopyParticles Particles;
-  TCanopyFonts Fonts;
-  TGuiBase GuiBase1;
-  TCanopyKeyboard aKeyboard;
-  TCanopyMouse aMouse;
+  // The engine components of the form that play does not reach (the rest
+  // are in TEngineParts).
   TCPDb CPDb1;
   TCPDb CPDb2;
   TCanopyScreener CanopyScreener1;
-  TRandom Random;
-  // The random numbers of the particle effects: kept apart from the game's so
-  // that what play draws never depends on how many particles flew.
-  TRandom EffectRandom;
   SoundManager Sound;
-  // The menus and the player forms (Menus.h, PlayerForms.h), the story
-  // screens (StoryScreens.h), the credits (Credits.h) and the hiscore table
-  // (HiscoreScreen.h).
-  std::unique_ptr<TMenus> Menus;
-  std::unique_ptr<TPlayerForms> PlayerForms;
-  std::unique_ptr<TStoryScreens> Story;
-  std::unique_ptr<TCredits> Credits;
-  std::unique_ptr<THiscoreScreen> Hiscores;
-  // The level editor (board/LevelEditor.h).
-  std::unique_ptr<TLevelEditor> Editor;
 
-  // Game-wide state.
-  uint8_t ScreenState = ssSplash;
-  bool GamePaused = false;
-  bool DialogOpen = false;
-  bool HintShown = false;
+  // Game-wide state of the game object alone (the shared state is in
+  // TGameState and TScreenHost).
   bool DebugOverlay = false;
-  int32_t MouseX = 0, MouseY = 0;
-  std::array<int, ciCount> ImageIndexes{};
-  std::vector<std::string> LevelPacks;
-
-  bool RenderReady = false;
-  int32_t ScreenTicks = 0;
-  int32_t IdleCheckTicks = 0;
-  int32_t BreakSoundThrottle = 0;
-  int32_t StartDelay = 0;
   int32_t SortTicks = 0;
-  TMapPoints MapPoints{};  // index 1..110
-  double FadeLevel = 0;
-  bool RelaxedMode = false;
-  std::string CurrentMusic;
-  bool SkipTally = false;
-  bool CreditsRunning = false;
-  bool MapArrived = false;
-  bool LevelStartRequested = false;
-  bool GameOverClickable = false;
   // The point the hint bubble explains, and where its pointer leaves it:
   // 0 the left end of its bottom edge, 1 the middle, 2 the right end.
   int32_t HintX = 0, HintY = 0;
   uint8_t HintPointerSide = 0;
-  bool HiscoresClickable = false;
   TSprite* MenuFoliage = nullptr;
-  std::array<TSprite*, 2> CreditsSprites{};
-
-  // Process ticks run since start-up (the input script's clock).
-  int64_t TotalTicks = 0;
-  // Frames rendered since start-up.
-  int64_t TotalFrames = 0;
 
  private:
   void DispatchEvent(const plat::Event& e);

@@ -22,10 +22,9 @@
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 }  // namespace
 
 TBoard& Tmain::Board() {
@@ -74,6 +73,18 @@ void Tmain::FreeExplosions() { Explosions_.reset(); }
 TMagic& Tmain::Magic() {
   if (!Magic_) Magic_ = std::make_unique<TMagic>(*this);
   return *Magic_;
+}
+
+void Tmain::FreeSpellButtons() { Magic().FreeButtons(); }
+
+void Tmain::CastSpell(int row, int col, int element) { Magic().CastSpell(row, col, element); }
+
+void Tmain::AddExplosion(int effect, float x, float y) { Explosions().Add(effect, x, y); }
+
+void Tmain::SendManaToPot(int element, double x, double y) { LaunchManaFlight(*this, element, x, y); }
+
+void Tmain::EditorPaintAt(TBoardTab& tab) {
+  if (Editor) Editor->PaintAt(tab);
 }
 
 void Tmain::PlayGameSound(const std::string& file) {
@@ -125,7 +136,7 @@ void Tmain::BindPlayControls() {
   if (TGuiButton* help = FindButton(GuiBase1, TControlName::HelpGuiContinue))
     help->OnClick = [this](TGuiControl&) { CloseHint(); };
   if (TGuiButton* again = FindButton(GuiBase1, TControlName::btTryAgain))
-    again->OnClick = [this](TGuiControl&) { Player().Retry(*this); };
+    again->OnClick = [this](TGuiControl&) { Board().RetryLevel(); };
 }
 
 void Tmain::FreeGameObjects() {

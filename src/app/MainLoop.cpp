@@ -15,10 +15,9 @@
 #include "engine/render/Images.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 // The size of the "TIME OVER" and "NO MORE MOVES LEFT" notices.
 constexpr double kNoticeScale = 1.4;
 }  // namespace

@@ -13,7 +13,7 @@
 #include "board/BoardTab.h"
 #include "engine/core/SafeFile.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace fs = std::filesystem;
 

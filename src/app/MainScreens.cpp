@@ -8,7 +8,7 @@
 #include "screens/MenuSprites.h"
 #include "screens/Menus.h"
 #include "screens/PlayerForms.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
 

@@ -10,7 +10,7 @@
 #include "engine/core/SafeFile.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "engine/particles/XParticleSystem.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 std::string Tmain::DumpState() {
   TJsonWriter j;

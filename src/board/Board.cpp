@@ -6,13 +6,14 @@
 #include <filesystem>
 #include <new>
 
-#include "app/Main.h"
+#include "board/BoardHost.h"
+#include "players/Player.h"
 #include "board/BoardTab.h"
 #include "board/LevelOptionsForm.h"
 #include "engine/core/SafeFile.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
 // A level whose setup keeps producing lines (only one kind of piece allowed)
@@ -23,7 +24,7 @@ constexpr int kMaxSetupPasses = 1000;
 bool InEditor(uint8_t screenState) { return screenState == ssEditor || screenState == ssEditorTest; }
 }  // namespace
 
-TBoard::TBoard(Tmain& game) : TSprite(&game.SpriteEngine()), Game(game) {
+TBoard::TBoard(TBoardHost& game) : TSprite(&game.SpriteEngine()), Game(game) {
   SetZ(1);
   BlendMode = kBlendAlpha;
   CanCollide = false;

@@ -14,7 +14,7 @@
 #include "engine/sprites/Sprite.h"
 #include "board/GameSprite.h"
 
-class Tmain;
+class TBoardHost;
 class TSelection;
 
 struct TCell {
@@ -23,7 +23,7 @@ struct TCell {
 
 class TBoard : public TSprite {
  public:
-  explicit TBoard(Tmain& game);
+  explicit TBoard(TBoardHost& game);
   ~TBoard() override;
 
   void Move(float step) override;  // the combo clock
@@ -100,8 +100,13 @@ class TBoard : public TSprite {
   // True when the board steps, the idle check and clicks may run: none of
   // FadingIn, Completed, TimeOver, NoMoves, and no dialog or hint open.
   bool Quiet() const;
+  // Tries the level again (the quit menu's "Restart Level", the click after
+  // time over or no more moves): the player pays for it (TPlayer::Retry),
+  // the spell buttons go, the level is set up again, the quit menu and the
+  // time-over form close. With one life left nothing happens but the sound.
+  void RetryLevel();
 
-  Tmain& Game;
+  TBoardHost& Game;
 
   uint8_t ArmedSpell = 0;
   int32_t Bonus = 0;

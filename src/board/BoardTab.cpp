@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "board/BoardHost.h"
 #include "board/Board.h"
-#include "editor/LevelEditor.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Fonts.h"
 #include "engine/render/Images.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
+#include "board/BoardEffects.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 }  // namespace
 
 // The force field.
@@ -26,7 +24,7 @@ TForceField::TForceField(TSpriteEngine* engine) : TAnimSprite(engine) {
   SetZ(150);  // over the piece (100) and the tile (2)
   StartIdleLoop();
   PulseTicks = 0;
-  Tmain* game = engine ? engine->Game : nullptr;
+  TBoardHost* game = BoardHostOf(engine);
   PulsePeriod = 1000 + (game ? game->Random.Next(500) : 0);
 }
 
@@ -71,7 +69,7 @@ TBoardTab::TBoardTab(TSpriteEngine* engine) : TAnimSprite(engine) {
   Animating = false;
   SetType(ttTab);
   Spawn = 0;
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   if (game && game->ScreenState == ssPlaying) SetAlpha(255);
   WoodVariant = 2 + (game ? game->Random.Next(4) : 0);
   FadeStep = 0;
@@ -86,10 +84,10 @@ TBoardTab::~TBoardTab() {
   }
 }
 
-Tmain* TBoardTab::Game() const { return Engine ? Engine->Game : nullptr; }
+TBoardHost* TBoardTab::Game() const { return BoardHostOf(Engine); }
 
 TBoard* TBoardTab::Board() const {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   return game ? game->BoardIfAny() : nullptr;
 }
 
@@ -129,19 +127,19 @@ void TBoardTab::SetType(int type) {
 
 void TBoardTab::HitField() {
   if (TabType != ttForceField && TabType != ttForceField2) return;
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   const float cx = static_cast<float>(CeilToInt(X + 20.0));
   const float cy = static_cast<float>(CeilToInt(Y + 20.0));
   const bool orange = TabType == ttForceField2;
   SetType(orange ? ttForceField : ttFerro);
   if (game) {
-    game->Explosions().Add(orange ? 11 : 12, cx, cy);
+    game->AddExplosion(orange ? 11 : 12, cx, cy);
     game->PlayGameSound("force-field-off.ogg");
   }
 }
 
 void TBoardTab::Move(float step) {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   TBoard* board = Board();
   ++ShineTicks;
   if (ForceField) ForceField->Visible = !(game && game->DialogOpen);
@@ -206,7 +204,7 @@ void TBoardTab::Move(float step) {
 }
 
 void TBoardTab::Draw() {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   if (TabType == ttNone || (game && game->DialogOpen)) return;
   TAnimSprite::Draw();
   if (!game || !Engine || !Engine->Canvas) return;
@@ -231,19 +229,19 @@ void TBoardTab::Draw() {
 
 void TBoardTab::OnCollision(TSprite& other) {
   TAnimSprite::OnCollision(other);
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   TBoard* board = Board();
   if (!game || !board) return;
   // In the level editor the cursor paints the cell (the editor checks the
   // button, the tool and its dialogs). In play a press on a piece casts the
   // armed spell, unless it is the press that armed it.
-  if (game->ScreenState == ssEditor && &other == game->MouseIfAny()) game->Editor->PaintAt(*this);
+  if (game->ScreenState == ssEditor && &other == game->MouseIfAny()) game->EditorPaintAt(*this);
   if (game->DialogOpen || game->HintShown) return;
   TMouse* mouse = game->MouseIfAny();
   if (mouse && &other == mouse && IsPlayState(game->ScreenState) && board->ArmedSpell >= 1 &&
       board->ArmedSpell <= 4 && Piece && game->aMouse.Pressed(0) && !mouse->ArmingPress && !board->Completed &&
       !board->TimeOver && !board->NoMoves)
-    game->Magic().CastSpell(Piece->Row, Piece->Col, board->ArmedSpell);
+    game->CastSpell(Piece->Row, Piece->Col, board->ArmedSpell);
   if (TabType >= ttTab && TabType <= ttFerro) {
     if (board->Selection) {
       board->Selection->SetX(X);

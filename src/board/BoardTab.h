@@ -9,7 +9,7 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TBoardHost;
 class TBoard;
 class TGameSprite;
 
@@ -59,7 +59,7 @@ class TBoardTab : public TAnimSprite {
   int32_t Row = 0, Col = 0;
 
  private:
-  Tmain* Game() const;
+  TBoardHost* Game() const;
   TBoard* Board() const;
   void KillForceField();
 };

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "board/BoardHost.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
-#include "play/Mouse.h"
+#include "board/BoardEffects.h"
+#include "board/Mouse.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 
 // Below this a shrinking piece counts as gone; float steps of 1/20 do not add
 // up to exactly zero.
@@ -39,7 +38,7 @@ TGameSprite::TGameSprite(TSpriteEngine* engine) : TAnimSprite(engine) {
   SetZ(100);
   TargetX = TargetY = 0;
   IdleTicks = FadeTicks = 0;
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   IdleDelay = 50 + (game ? game->Random.Next(350) : 0);
   SetState(PieceState::Idle);
   Falling = Dying = CheckOnArrival = 0;
@@ -47,10 +46,10 @@ TGameSprite::TGameSprite(TSpriteEngine* engine) : TAnimSprite(engine) {
   FallSpeed = 2.4;
 }
 
-Tmain* TGameSprite::Game() const { return Engine ? Engine->Game : nullptr; }
+TBoardHost* TGameSprite::Game() const { return BoardHostOf(Engine); }
 
 TBoard* TGameSprite::Board() const {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   return game ? game->BoardIfAny() : nullptr;
 }
 
@@ -190,12 +189,12 @@ bool TGameSprite::SwapBackIfNoMatch(int col, int row, int direction) {
     case 4: other->StartMoveUp(); break;
   }
   board->SwapCells({col, row}, partner);
-  if (Tmain* game = Game()) game->PlayGameSound("swapback.ogg");
+  if (TBoardHost* game = Game()) game->PlayGameSound("swapback.ogg");
   return true;
 }
 
 void TGameSprite::Explode() {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   if (game) {
     game->StartDelay = 120;
     if (TMouse* mouse = game->MouseIfAny(); mouse && mouse->SelCol == Col && mouse->SelRow == Row)
@@ -205,7 +204,7 @@ void TGameSprite::Explode() {
       game->PlayGameSound("break-tab.ogg");
       game->BreakSoundThrottle = 0;
     }
-    game->Explosions().Add(ExplosionOfKind(Kind), static_cast<float>(CeilToInt(X + 20.0)),
+    game->AddExplosion(ExplosionOfKind(Kind), static_cast<float>(CeilToInt(X + 20.0)),
                            static_cast<float>(CeilToInt(Y + 20.0)));
   }
   State = PieceState::Idle;
@@ -228,7 +227,7 @@ void TGameSprite::DyingStep(float step) {
   TBoardTab* tab = board ? board->TabAt(Col, Row) : nullptr;
   // The first dying tick wears the box under the piece down one level.
   if (ScaleX == 1.0f && tab) {
-    Tmain* game = Game();
+    TBoardHost* game = Game();
     if (tab->TabType == ttWood) {
       if (game) {
         game->PlayGameSound("break-wood.ogg");
@@ -268,7 +267,7 @@ void TGameSprite::ArriveAndCheck(int direction, void (TGameSprite::*moveBack)())
 
 void TGameSprite::Move(float step) {
   TAnimSprite::Move(step);
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   if (game && (game->DialogOpen || game->HintShown)) return;
   if (FadeTicks > 1.0 && game && IsPlayState(game->ScreenState)) {
     FadeTicks = 0;
@@ -355,7 +354,7 @@ void TGameSprite::Move(float step) {
 }
 
 void TGameSprite::Draw() {
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   if (game && game->DialogOpen) return;
   TAnimSprite::Draw();
 }
@@ -421,7 +420,7 @@ void TSpriteFire::SetStateAnimation(uint8_t state) {
     case 0: {
       Flame->SetFirstFrame(0);
       Flame->FrameCount = 6;
-      Tmain* game = Game();
+      TBoardHost* game = Game();
       Flame->FramePos = static_cast<float>(game ? game->Random.Next(6) : 0);
       Flame->Looping = true;
       Flame->FrameSpeed = 0.05f;
@@ -435,7 +434,7 @@ void TSpriteFire::SetStateAnimation(uint8_t state) {
 void TSpriteFire::Move(float step) {
   TGameSprite::Move(step);
   if (!Flame) return;
-  Tmain* game = Game();
+  TBoardHost* game = Game();
   Flame->Visible = !(game && game->DialogOpen);
   Flame->SetX(X);
   Flame->SetY(Y);

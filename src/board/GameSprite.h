@@ -8,7 +8,7 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TBoardHost;
 class TBoard;
 
 // The kind of a piece; the level file stores the same numbers (9 = no piece).
@@ -97,7 +97,7 @@ class TGameSprite : public TAnimSprite {
   int32_t Col = 0, Row = 0;
 
  protected:
-  Tmain* Game() const;
+  TBoardHost* Game() const;
   TBoard* Board() const;
   void BeginMoveAnimation(int standardFirst, int standardCount, int bookFirst, int bookCount);
   void DyingStep(float step);

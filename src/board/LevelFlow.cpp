@@ -3,10 +3,12 @@
 // of the pack, and the time running out.
 #include <string>
 
-#include "app/Main.h"
+#include "players/Player.h"
+
+#include "board/BoardHost.h"
 #include "layout/PlayForms.h"
 #include "board/Board.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
 constexpr TColor kWhite = 0xFFFFFFFF;
@@ -21,7 +23,7 @@ void TBoard::LevelWon() {
   // result (TBoardTab::Move). A piece picked just before the last line broke
   // lets go, or its highlight would stay lit over the emptied screen.
   if (TMouse* mouse = Game.MouseIfAny()) mouse->Deselect();
-  Game.Magic().FreeButtons();
+  Game.FreeSpellButtons();
   Completed = 1;
 }
 
@@ -102,7 +104,7 @@ void TBoard::TimeUp() {
     return;
   }
   player.ClearMana();
-  Game.Magic().FreeButtons();
+  Game.FreeSpellButtons();
   if (Game.ScreenState == ssEditorTest) {
     TGuiBase& gui = Game.GuiBase1;
     CentreForm(gui, TControlName::formTimeOver);
@@ -112,4 +114,28 @@ void TBoard::TimeUp() {
     // back to the level editor, which binds it.
   }
   // In play no form opens: the screen says "TIME OVER" and a click retries.
+}
+
+void TBoard::RetryLevel() {
+  Game.PlayGameSound("menu-select.ogg");
+  // The level editor's test play stakes no lives: its retries are free.
+  if (!Game.Player().Retry(Game.ScreenState == ssEditorTest)) return;
+  Game.FreeSpellButtons();
+  const std::string music = Game.CurrentMusic;
+  if (!LoadLevel()) Game.ShowError(LastError);
+  if (Game.ScreenState == ssPlaying) {
+    // Setting the level up again draws its music anew. The old tune must stop
+    // under its own name, or it would play on unseen by the pause key, which
+    // stops the current one.
+    Game.StopGameMusic(music);
+    Game.PlayGameMusic(Game.CurrentMusic, true);
+  }
+  // The retry may come from the quit menu: close it.
+  if (FormVisible(Game.GuiBase1, TControlName::QuitMenu)) {
+    ShowForm(Game.GuiBase1, TControlName::QuitMenu, false);
+    Game.PlayGameSound("menu-select.ogg");
+  }
+  Game.DialogOpen = false;
+  ShowForm(Game.GuiBase1, TControlName::formTimeOver, false);
+  TimeOver = 0;
 }

@@ -6,17 +6,17 @@
 #include <limits>
 #include <vector>
 
-#include "app/Main.h"
+#include "board/BoardHost.h"
+#include "players/Player.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "board/MoveFinder.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "play/Effects.h"
+#include "board/BoardEffects.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 
 // Scores stop at the largest 32-bit value: a cascade that never ends (a level
 // with a single kind of piece) must not wrap the score round to a negative one.
@@ -274,5 +274,5 @@ void TBoard::ManaFlight(const TGameSprite& piece) {
   const int element = ElementOfKind(piece.Kind);
   if (element == 0) return;
   const int32_t* mana = Game.Player().Mana(element);
-  if (mana && *mana < kManaFull) LaunchManaFlight(Game, element, piece.X + 20.0, piece.Y + 20.0);
+  if (mana && *mana < kManaFull) Game.SendManaToPot(element, piece.X + 20.0, piece.Y + 20.0);
 }

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "app/Main.h"
+#include "app/GameSession.h"
+#include "players/Player.h"
 #include "board/Board.h"
 
 namespace {
@@ -53,7 +54,7 @@ bool TBotGame::Start(const std::string& home, std::string& error) {
   options.Headless = true;
   options.Home = home;
   options.Seed = kStartSeed;
-  Game_ = std::make_unique<Tmain>(*Platform_, options);
+  Game_ = NewGameSession(*Platform_, options);
   if (!Game_->FormCreate()) {
     error = "the game could not start in " + home;
     return false;
@@ -86,7 +87,7 @@ TBotLevelResult TBotGame::PlayLevel(const std::string& pack, int level, uint32_t
     return result;
   }
   Spent_ = true;
-  Tmain& game = *Game_;
+  TGameSession& game = *Game_;
   // As FormCreate does with these options and this seed, up to its end.
   game.Options.Seed = seed;
   game.Options.Play = true;

@@ -12,7 +12,7 @@
 
 #include "bot/BotPlayer.h"
 
-class Tmain;
+class TGameSession;
 
 class TBotGame {
  public:
@@ -33,11 +33,11 @@ class TBotGame {
                             const TBotProfile* profile = nullptr);
 
   // The game itself (nullptr before Start), to look at after a run.
-  Tmain* Game() const { return Game_.get(); }
+  TGameSession* Game() const { return Game_.get(); }
 
  private:
   std::unique_ptr<plat::Platform> Platform_;
-  std::unique_ptr<Tmain> Game_;
+  std::unique_ptr<TGameSession> Game_;
   // Numbers the start-up drew from the game's two generators after seeding
   // them: a run seeds them anew and draws as many.
   uint32_t RandomDraws_ = 0, EffectDraws_ = 0;

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/Main.h"
+#include "app/GameSession.h"
+#include "players/Player.h"
 #include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
-#include "play/Magic.h"
-#include "play/Mouse.h"
+#include "magic/Magic.h"
+#include "board/Mouse.h"
 
-TBotPlayer::TBotPlayer(Tmain& game, uint32_t seed, const TBotSettings& settings)
+TBotPlayer::TBotPlayer(TGameSession& game, uint32_t seed, const TBotSettings& settings)
     : Game_(game),
       Settings_(settings),
       Rng_(seed),
@@ -340,7 +341,7 @@ void TBotPlayer::Step() {
 
 // DrawPlay and the sprites' Draw decide a few things besides the picture:
 // the cursor sprite takes the position of the last mouse event the game saw
-// (Tmain::CanopyRender), the bar raises a button over each full pot and the
+// (TGameSession::CanopyRender), the bar raises a button over each full pot and the
 // cursor shows unless the system's is used (their Draw), a click closes the
 // mana-full hint, and a wooden box's glint clock wraps. A frame without a new
 // event leaves the position as it was; the rest is done here without drawing.
@@ -431,7 +432,8 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
   options.PlayLevel = level;
   // A player who has played before: the tutorial hints are done.
   options.HintsSeen = true;
-  Tmain game(*platform, options);
+  const std::unique_ptr<TGameSession> session = NewGameSession(*platform, options);
+  TGameSession& game = *session;
   if (!game.FormCreate()) {
     result.Error = "the game could not start " + pack + " level " + std::to_string(level) + " in " + home;
     return result;
@@ -441,7 +443,7 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
   return result;
 }
 
-TBotLevelResult PlayStartedLevel(Tmain& game, uint32_t seed, const TBotSettings& settings) {
+TBotLevelResult PlayStartedLevel(TGameSession& game, uint32_t seed, const TBotSettings& settings) {
   const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
   // The bot's own choices draw from a generator of their own, so its timing
   // does not disturb the game's refills of the same seed.

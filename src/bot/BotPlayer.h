@@ -19,7 +19,7 @@
 #include "board/MoveFinder.h"
 #include "platform/Platform.h"
 
-class Tmain;
+class TGameSession;
 
 struct TBotSettings {
   // Thinking time before each move, from the moment the last move's lines
@@ -83,10 +83,10 @@ struct TBotLevelResult {
 
 class TBotPlayer {
  public:
-  TBotPlayer(Tmain& game, uint32_t seed, const TBotSettings& settings = {});
+  TBotPlayer(TGameSession& game, uint32_t seed, const TBotSettings& settings = {});
 
   // One frame of the bot: looks at the board and, when its hand is due,
-  // injects the next mouse event. Call it before each Tmain::RunFrame.
+  // injects the next mouse event. Call it before each TGameSession::RunFrame.
   void Step();
   // True once the level is won or lost (Result then holds the outcome).
   bool Finished() const { return Finished_; }
@@ -128,7 +128,7 @@ class TBotPlayer {
   static int CellX(TCell c) { return 40 * c.Col + 20; }
   static int CellY(TCell c) { return 40 * c.Row + 10; }
 
-  Tmain& Game_;
+  TGameSession& Game_;
   TBotSettings Settings_;
   std::mt19937 Rng_;
   TBotLevelResult Result_;
@@ -171,4 +171,4 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
 
 // Lets the bot play the level `game` has just started (as --play does), its
 // hand seeded from the run's seed.
-TBotLevelResult PlayStartedLevel(Tmain& game, uint32_t seed, const TBotSettings& settings);
+TBotLevelResult PlayStartedLevel(TGameSession& game, uint32_t seed, const TBotSettings& settings);

@@ -5,8 +5,11 @@
 
 #include "engine/render/Background.h"
 #include "automation/JsonWriter.h"
-#include "app/Main.h"
-#include "screens/Menus.h"
+#include "editor/EditorHost.h"
+#include "magic/Effects.h"
+#include "magic/Magic.h"
+#include "players/Player.h"
+#include "board/LevelPacks.h"
 #include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
@@ -20,7 +23,7 @@
 #include "engine/sprites/SpriteEngine.h"
 #include "engine/core/TextCompare.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 #include "platform/Platform.h"
 
 namespace fs = std::filesystem;
@@ -68,7 +71,7 @@ bool Allows(const TLevelOptions& o, int kind) {
 }
 }  // namespace
 
-TLevelEditor::TLevelEditor(Tmain& game) : Game(game), Form_(game.GuiBase1) {}
+TLevelEditor::TLevelEditor(TEditorHost& game) : Game(game), Form_(game.GuiBase1) {}
 
 TBoard& TLevelEditor::Board() { return Game.Board(); }
 

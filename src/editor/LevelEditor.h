@@ -16,14 +16,14 @@
 
 #include "board/LevelOptionsForm.h"
 
-class Tmain;
+class TEditorHost;
 class TBoard;
 class TBoardTab;
 class TJsonWriter;
 
 class TLevelEditor {
  public:
-  explicit TLevelEditor(Tmain& game);
+  explicit TLevelEditor(TEditorHost& game);
 
   // The options' level-editor button: the main menu is gone; the pack
   // choice opens.
@@ -105,7 +105,7 @@ class TLevelEditor {
     int32_t ManaFire = 0, ManaWater = 0, ManaMountain = 0, ManaTree = 0;
   };
 
-  Tmain& Game;
+  TEditorHost& Game;
   TLevelOptionsForm Form_;
   std::vector<std::string> PackNames_;
   bool InLevel_ = false;

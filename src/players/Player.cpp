@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/Main.h"
-#include "layout/PlayForms.h"
-#include "board/Board.h"
 
 int32_t* TPlayer::Mana(int element) {
   switch (element) {
@@ -73,11 +70,9 @@ void TPlayer::ApplyProgress(const TProgressRecord& progress) {
   NextLifeScore = NextLifeScoreFor(Score);
 }
 
-void TPlayer::Retry(Tmain& game) {
-  game.PlayGameSound("menu-select.ogg");
-  // The level editor's test play stakes no lives: its retries are free.
-  if (game.ScreenState != ssEditorTest) {
-    if (Lives <= 1) return;
+bool TPlayer::Retry(bool freeOfCharge) {
+  if (!freeOfCharge) {
+    if (Lives <= 1) return false;
     // Lives won during the failed attempt came from score that the retry
     // takes back: the attempt restarts from the lives it began with, less the
     // one it costs (a life won on a last life pays for the retry itself).
@@ -85,23 +80,5 @@ void TPlayer::Retry(Tmain& game) {
   }
   Score = LevelStartScore;
   NextLifeScore = LevelStartNextLife;
-  game.Magic().FreeButtons();
-  TBoard& board = game.Board();
-  const std::string music = game.CurrentMusic;
-  if (!board.LoadLevel()) game.ShowError(board.LastError);
-  if (game.ScreenState == ssPlaying) {
-    // Setting the level up again draws its music anew. The old tune must stop
-    // under its own name, or it would play on unseen by the pause key, which
-    // stops the current one.
-    game.StopGameMusic(music);
-    game.PlayGameMusic(game.CurrentMusic, true);
-  }
-  // The retry may come from the quit menu: close it.
-  if (FormVisible(game.GuiBase1, TControlName::QuitMenu)) {
-    ShowForm(game.GuiBase1, TControlName::QuitMenu, false);
-    game.PlayGameSound("menu-select.ogg");
-  }
-  game.DialogOpen = false;
-  ShowForm(game.GuiBase1, TControlName::formTimeOver, false);
-  board.TimeOver = 0;
+  return true;
 }

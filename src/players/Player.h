@@ -8,8 +8,6 @@
 
 #include "players/PlayerFiles.h"
 
-class Tmain;
-
 constexpr int kManaFull = 60;
 constexpr int kLifeScoreStep = 100000;
 
@@ -62,9 +60,10 @@ class TPlayer {
   // A fresh game: no score, three lives, empty pots, the tutorial flags
   // pending for the story pack and done for any other.
   void StartGame(bool storyPack);
-  // Tries the level again: with more than one life it costs a life, puts the
-  // score, the lives and the extra-life threshold back to their values at the
-  // level's start (less the life it costs) and sets the level up again; with
-  // one life nothing happens.
-  void Retry(Tmain& game);
+  // The player's side of trying the level again: with more than one life it
+  // costs a life and puts the score, the lives and the extra-life threshold
+  // back to their values at the level's start (less the life it costs); a
+  // retry free of charge (the editor's test play) only puts the score back.
+  // With one life nothing changes and the answer is false.
+  bool Retry(bool freeOfCharge);
 };

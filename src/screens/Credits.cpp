@@ -1,7 +1,7 @@
 #include "screens/Credits.h"
 
 #include "screens/HistorySprites.h"
-#include "app/Main.h"
+#include "screens/ScreenHost.h"
 #include "screens/Menus.h"
 #include "layout/PlayForms.h"
 #include "engine/core/DataFile.h"
@@ -92,7 +92,7 @@ std::vector<std::string> ParseCreditsTexts(const std::string& text, const std::s
   return CreditsTextsFrom(DataFile::Parse(text, name), name);
 }
 
-TCredits::TCredits(Tmain& game) : Game(game) {}
+TCredits::TCredits(TScreenHost& game) : Game(game) {}
 
 bool TCredits::Load(const std::string& path, std::string& error) {
   try {

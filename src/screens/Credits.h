@@ -11,7 +11,7 @@
 
 #include "engine/render/CanopyTypes.h"
 
-class Tmain;
+class TScreenHost;
 class TSprite;
 
 constexpr int kCreditsLines = 38;
@@ -39,7 +39,7 @@ constexpr size_t kMaxCreditsFileBytes = 64 * 1024;
 
 class TCredits {
  public:
-  explicit TCredits(Tmain& game);
+  explicit TCredits(TScreenHost& game);
 
   // Reads the credits file; false with the reason in error.
   bool Load(const std::string& path, std::string& error);
@@ -55,7 +55,7 @@ class TCredits {
 
  private:
   void AddLines(uint8_t owner);
-  Tmain& Game;
+  TScreenHost& Game;
   std::vector<std::string> Texts_;
   TSprite* Frame_[2] = {nullptr, nullptr};
 };

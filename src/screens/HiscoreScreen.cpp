@@ -3,19 +3,20 @@
 #include <filesystem>
 
 #include "screens/HistorySprites.h"
-#include "app/Main.h"
+#include "players/Player.h"
+#include "screens/ScreenHost.h"
 #include "engine/core/ZeroPad.h"
 #include "engine/render/Fonts.h"
 
-THiscoreScreen::THiscoreScreen(Tmain& game) : Game(game) {}
+THiscoreScreen::THiscoreScreen(TScreenHost& game) : Game(game) {}
 
 std::optional<THiscoreTable> THiscoreScreen::ReadTable() {
-  const std::string path = HiscorePath(Game.Options.SaveHome);
+  const std::string path = HiscorePath(Game.SaveHome());
   std::string error;
   std::optional<THiscoreTable> table = ReadHiscoreFile(path, error);
   if (table) return table;
   std::string shippedError;
-  std::optional<THiscoreTable> shipped = ReadHiscoreFile(ShippedHiscorePath(Game.Options.Home), shippedError);
+  std::optional<THiscoreTable> shipped = ReadHiscoreFile(ShippedHiscorePath(Game.Home()), shippedError);
   if (!shipped) {
     Game.ShowError(error + " The table the game came with cannot be read either: " + shippedError);
     return std::nullopt;
@@ -42,7 +43,7 @@ void THiscoreScreen::Record() {
   if (rank < 0) return;  // the file is left untouched
   player.HiscoreRank = rank;
   std::string error;
-  if (!WriteHiscoreFile(HiscorePath(Game.Options.SaveHome), *table, error)) Game.ShowError(error);
+  if (!WriteHiscoreFile(HiscorePath(Game.SaveHome()), *table, error)) Game.ShowError(error);
 }
 
 void THiscoreScreen::Show() {

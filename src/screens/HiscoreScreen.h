@@ -8,11 +8,11 @@
 
 #include "players/Hiscores.h"
 
-class Tmain;
+class TScreenHost;
 
 class THiscoreScreen {
  public:
-  explicit THiscoreScreen(Tmain& game);
+  explicit THiscoreScreen(TScreenHost& game);
 
   // Enters the player's score; the player's HiscoreRank names the new entry
   // (or -1 when the score did not enter).
@@ -27,6 +27,6 @@ class THiscoreScreen {
   const std::vector<THiscoreEntry>& ShownRows() const { return Shown_; }
 
  private:
-  Tmain& Game;
+  TScreenHost& Game;
   std::vector<THiscoreEntry> Shown_;
 };

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "magic/Effects.h"
+#include "screens/ScreenHost.h"
 #include "board/Board.h"
 #include "engine/render/Canvas.h"
 #include "engine/sprites/SpriteEngine.h"
@@ -18,11 +19,11 @@ THistoryBackground::THistoryBackground(TSpriteEngine* engine) : TAnimSprite(engi
   Game().LevelStartRequested = false;
 }
 
-Tmain& THistoryBackground::Game() const { return *Engine->Game; }
+TScreenHost& THistoryBackground::Game() const { return ScreenHostOf(Engine); }
 
 void THistoryBackground::Move(float step) {
   TAnimSprite::Move(step);
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   if (g.ScreenState != OwnerState) Dead();
   const int32_t b = StartSecond * 120;
   Visible = g.ScreenTicks >= b;
@@ -72,7 +73,7 @@ void THistoryBackground::Move(float step) {
 void THistoryBackground::Draw() {
   TAnimSprite::Draw();
   if (ImageName != "mapa-correto.image" || !Visible) return;
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   const TBoard* board = g.BoardIfAny();
   if (!board) return;
   if (board->PackName == kStoryPackName) {
@@ -96,11 +97,11 @@ void THistoryBackground::Draw() {
 
 THistoryText::THistoryText(TSpriteEngine* engine) : TSprite(engine) { Visible = false; }
 
-Tmain& THistoryText::Game() const { return *Engine->Game; }
+TScreenHost& THistoryText::Game() const { return ScreenHostOf(Engine); }
 
 void THistoryText::Move(float step) {
   TSprite::Move(step);
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   if (g.ScreenState != OwnerState) Dead();
   Visible = g.ScreenTicks >= StartSecond * 120;
   if (EndSecond * 120 < g.ScreenTicks) Dead();
@@ -113,7 +114,7 @@ void THistoryText::Move(float step) {
 }
 
 void THistoryText::Draw() {
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   TCanopyFont* f = g.Fonts.Items(FontIndex);
   if (!f) return;
   f->Scale = FontScale;
@@ -125,7 +126,7 @@ void THistoryText::Draw() {
     f->TextOutEx(Text, Color1, X, Y, Color2, kBlendAlpha);
 }
 
-THistoryBackground* AddHistoryPicture(Tmain& game, const std::string& image, int from, int to, uint8_t fade, int z,
+THistoryBackground* AddHistoryPicture(TScreenHost& game, const std::string& image, int from, int to, uint8_t fade, int z,
                                       uint8_t owner, float x, float y) {
   auto* p = new THistoryBackground(&game.SpriteEngine());
   p->SetImageName(image);
@@ -139,7 +140,7 @@ THistoryBackground* AddHistoryPicture(Tmain& game, const std::string& image, int
   return p;
 }
 
-THistoryText* AddHistoryText(Tmain& game, const std::string& text, int from, int to, float y, uint8_t owner, int font,
+THistoryText* AddHistoryText(TScreenHost& game, const std::string& text, int from, int to, float y, uint8_t owner, int font,
                              float x, int z) {
   auto* t = new THistoryText(&game.SpriteEngine());
   t->Text = text;
@@ -158,11 +159,11 @@ THistorySprite::THistorySprite(TSpriteEngine* engine) : TAnimSprite(engine) {
   Animating = false;
 }
 
-Tmain& THistorySprite::Game() const { return *Engine->Game; }
+TScreenHost& THistorySprite::Game() const { return ScreenHostOf(Engine); }
 
 void THistorySprite::Move(float step) {
   TAnimSprite::Move(step);
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   Duration = (EndSecond - StartSecond) * 120;
   Visible = g.ScreenTicks >= StartSecond * 120;
   if (Visible) {
@@ -197,11 +198,11 @@ void THistorySprite::Move(float step) {
 
 TCreditsText::TCreditsText(TSpriteEngine* engine) : TSprite(engine) { Visible = false; }
 
-Tmain& TCreditsText::Game() const { return *Engine->Game; }
+TScreenHost& TCreditsText::Game() const { return ScreenHostOf(Engine); }
 
 void TCreditsText::Move(float step) {
   TSprite::Move(step);
-  Tmain& g = Game();
+  TScreenHost& g = Game();
   if (g.ScreenState != OwnerState || (g.ScreenState == ssMainMenu && !g.CreditsRunning)) Dead();
   SetY(Y - 0.25f);  // 30 pixels a second
   TCanopyFont* f = g.Fonts.Items(FontIndex);

@@ -8,7 +8,7 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TScreenHost;
 
 class THistoryBackground : public TAnimSprite {
  public:
@@ -22,7 +22,7 @@ class THistoryBackground : public TAnimSprite {
   uint8_t OwnerState = 0;
 
  private:
-  Tmain& Game() const;
+  TScreenHost& Game() const;
 };
 
 class THistoryText : public TSprite {
@@ -48,7 +48,7 @@ class THistoryText : public TSprite {
   static bool BlinkHidden(int32_t ticks) { return (ticks / 30) % 2 == 1; }
 
  private:
-  Tmain& Game() const;
+  TScreenHost& Game() const;
 };
 
 // The map marker: travels from one point to another over a window of the
@@ -67,7 +67,7 @@ class THistorySprite : public TAnimSprite {
   int32_t Duration = 0;
 
  private:
-  Tmain& Game() const;
+  TScreenHost& Game() const;
 };
 
 // One scrolling line of the credits, over the menu (owner ssMainMenu) or
@@ -85,14 +85,14 @@ class TCreditsText : public TSprite {
   uint8_t OwnerState = 0;
 
  private:
-  Tmain& Game() const;
+  TScreenHost& Game() const;
 };
 
 // Creates a picture of a slide show: image at (x, y), shown from second `from` to
 // second `to` of the screen, with fade mode and depth.
-THistoryBackground* AddHistoryPicture(Tmain& game, const std::string& image, int from, int to, uint8_t fade, int z,
+THistoryBackground* AddHistoryPicture(TScreenHost& game, const std::string& image, int from, int to, uint8_t fade, int z,
                                       uint8_t owner, float x = 0, float y = 0);
 
 // Creates a line of a slide show, centred when x is 0.
-THistoryText* AddHistoryText(Tmain& game, const std::string& text, int from, int to, float y, uint8_t owner,
+THistoryText* AddHistoryText(TScreenHost& game, const std::string& text, int from, int to, float y, uint8_t owner,
                              int font = 2, float x = 0, int z = 2);

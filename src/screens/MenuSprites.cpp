@@ -2,13 +2,14 @@
 
 #include <cmath>
 
-#include "app/Main.h"
+#include "players/Player.h"
+#include "screens/ScreenHost.h"
 #include "screens/Menus.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Images.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 TMenuFoliage::TMenuFoliage(TSpriteEngine* engine) : TSprite(engine) {
   SetImageName("foliage.image");
@@ -90,7 +91,7 @@ const TMenuButtonLook kLooks[TMenuButton::kCount] = {
 };
 }  // namespace
 
-TMenuButton::TMenuButton(Tmain& game, uint8_t kind)
+TMenuButton::TMenuButton(TScreenHost& game, uint8_t kind)
     : TAnimSprite(&game.SpriteEngine()), Kind(kind < kCount ? kind : static_cast<uint8_t>(kAdventure)), Game(game) {
   const TMenuButtonLook& look = kLooks[Kind];
   SetImageName(look.Image);

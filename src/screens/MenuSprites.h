@@ -6,7 +6,7 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TScreenHost;
 
 // The vines framing the menu board: they sway gently, the top swinging a few
 // pixels while the roots stay put.
@@ -32,7 +32,7 @@ class TMenuButton : public TAnimSprite {
  public:
   enum : uint8_t { kAdventure, kRelaxed, kOptions, kHiscores, kQuit, kPlayer, kCreditsBack, kCount };
 
-  TMenuButton(Tmain& game, uint8_t kind);
+  TMenuButton(TScreenHost& game, uint8_t kind);
   ~TMenuButton() override;
 
   void Move(float step) override;
@@ -45,5 +45,5 @@ class TMenuButton : public TAnimSprite {
   // Keeps the hit rectangle on the lit word: its pattern less a 20-pixel
   // margin at the right and the bottom.
   void PlaceHitRect();
-  Tmain& Game;
+  TScreenHost& Game;
 };

@@ -8,28 +8,14 @@
 #include <string>
 #include <vector>
 
-class Tmain;
+#include "board/LevelPacks.h"
+
+class TScreenHost;
 class TMenuButton;
-
-// One level pack found under "levels/": its folder name and the number of
-// ".lvl" files in it (which may differ from the levels it plays: those are
-// counted from 1 without a gap).
-struct TPackEntry {
-  std::string Name;
-  int LevelFiles = 0;
-};
-
-// Every folder of levelsFolder holding at least one ".lvl" file and whose
-// name can be used as a pack name, in alphabetical order (ignoring case).
-// The process's current folder is left alone.
-std::vector<TPackEntry> ScanLevelPacks(const std::string& levelsFolder);
-// The packs of the player's levels folder and of the shipped one together; a
-// pack of the player's hides a shipped one of the same name.
-std::vector<TPackEntry> ScanLevelPacks(const std::string& playerLevels, const std::string& shippedLevels);
 
 class TMenus {
  public:
-  explicit TMenus(Tmain& game);
+  explicit TMenus(TScreenHost& game);
 
   // The main menu's buttons, created in the order 0, 5, 2, 4, 1, 3, 6.
   void CreateButtons();
@@ -75,7 +61,7 @@ class TMenus {
   // player when it has none.
   bool PackPlayable(const std::string& pack);
 
-  Tmain& Game;
+  TScreenHost& Game;
   std::array<TMenuButton*, 7> Buttons_{};
   int PendingClick_ = -1;
 };

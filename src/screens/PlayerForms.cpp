@@ -2,14 +2,15 @@
 
 #include <filesystem>
 
-#include "app/Main.h"
+#include "players/Player.h"
+#include "screens/ScreenHost.h"
 #include "layout/PlayForms.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/gui/GuiListBox.h"
 #include "players/PlayerFiles.h"
 
-TPlayerForms::TPlayerForms(Tmain& game) : Game(game) {}
+TPlayerForms::TPlayerForms(TScreenHost& game) : Game(game) {}
 
 void TPlayerForms::Bind() {
   TGuiBase& gui = Game.GuiBase1;
@@ -72,7 +73,7 @@ void TPlayerForms::OpenSelectPlayer() {
   if (!list) return;
   list->Clear();
   const std::string& current = Game.Player().PlayerName;
-  for (const std::string& name : ListPlayers(Game.Options.SaveHome)) {
+  for (const std::string& name : ListPlayers(Game.SaveHome())) {
     list->Add(name);
     if (name == current) list->SetItemIndex(list->Count() - 1);
   }
@@ -107,7 +108,7 @@ void TPlayerForms::RemoveYes() {
   TGuiListBox* list = FindListBox(gui, TControlName::ListBoxPlayers);
   if (list && list->ItemIndex() >= 0) {
     std::error_code ec;
-    std::filesystem::remove(PlayerMarkerPath(Game.Options.SaveHome, list->SelectedText()), ec);
+    std::filesystem::remove(PlayerMarkerPath(Game.SaveHome(), list->SelectedText()), ec);
     if (ec) Game.ShowError("Cannot remove the player \"" + list->SelectedText() + "\": " + ec.message() + ".");
     else list->Delete(list->ItemIndex());
   }

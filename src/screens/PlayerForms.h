@@ -4,11 +4,11 @@
 
 #include <string>
 
-class Tmain;
+class TScreenHost;
 
 class TPlayerForms {
  public:
-  explicit TPlayerForms(Tmain& game);
+  explicit TPlayerForms(TScreenHost& game);
 
   // Binds the buttons of the three forms.
   void Bind();
@@ -32,5 +32,5 @@ class TPlayerForms {
   void RemoveNo();
 
  private:
-  Tmain& Game;
+  TScreenHost& Game;
 };

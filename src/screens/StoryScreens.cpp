@@ -1,7 +1,8 @@
 #include "screens/StoryScreens.h"
 
 #include "screens/HistorySprites.h"
-#include "app/Main.h"
+#include "magic/Magic.h"
+#include "screens/ScreenHost.h"
 #include "board/Board.h"
 #include "engine/sprites/SpriteEngine.h"
 
@@ -43,7 +44,7 @@ const TStoryLine kStoryLines[] = {
 constexpr int kStoryTicks = 5760;  // 48 seconds
 }  // namespace
 
-TStoryScreens::TStoryScreens(Tmain& game) : Game(game) {}
+TStoryScreens::TStoryScreens(TScreenHost& game) : Game(game) {}
 
 void TStoryScreens::ShowStory() {
   Game.PlayGameSound("menu-select.ogg");

@@ -4,11 +4,11 @@
 // through its pictures or a click.
 #pragma once
 
-class Tmain;
+class TScreenHost;
 
 class TStoryScreens {
  public:
-  explicit TStoryScreens(Tmain& game);
+  explicit TStoryScreens(TScreenHost& game);
 
   // The opening story before a new game of the story pack: 48 seconds of
   // pictures and lines, then the game starts.
@@ -26,5 +26,5 @@ class TStoryScreens {
   void ShowEnding();
 
  private:
-  Tmain& Game;
+  TScreenHost& Game;
 };

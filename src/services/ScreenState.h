@@ -19,3 +19,7 @@ enum TScreenState : uint8_t {
 };
 
 const char* ScreenStateName(uint8_t state);
+
+// A level in play or in the editor's test play: the states in which the board
+// runs its rules.
+inline bool IsPlayState(uint8_t state) { return state == ssPlaying || state == ssEditorTest; }

@@ -11,7 +11,14 @@ class TSprite;
 class TCollisionSnapshot;
 class TCanopyCanvas;
 class TCanopyImages;
-class Tmain;
+
+// Whatever owns the engine and the sprites in it: the game object, which the
+// game's own sprites reach through the narrow interface they know of it. The
+// engine itself never calls it.
+class TSpriteEngineOwner {
+ public:
+  virtual ~TSpriteEngineOwner() = default;
+};
 
 class TSpriteEngine {
  public:
@@ -51,7 +58,7 @@ class TSpriteEngine {
   TCanopyImages* Images = nullptr;
   // The game object, for game sprites that need the screen state and the other
   // game-wide objects. Null in engine-only tests.
-  Tmain* Game = nullptr;
+  TSpriteEngineOwner* Owner = nullptr;
   float WorldX = 0, WorldY = 0;
   std::vector<TSprite*> SpriteList;
   std::vector<TSprite*> DeadList;

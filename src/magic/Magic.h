@@ -10,7 +10,7 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TMagicHost;
 class TGameSprite;
 class TJsonWriter;
 class TXParticleSystem;
@@ -42,7 +42,7 @@ int PotEmptyRows(int mana);
 // empties the pot and arms the spell.
 class TArvanelMagics : public TAnimSprite {
  public:
-  TArvanelMagics(Tmain& game, int element);
+  TArvanelMagics(TMagicHost& game, int element);
   ~TArvanelMagics() override;
   void Move(float step) override;
   void Draw() override;
@@ -51,31 +51,31 @@ class TArvanelMagics : public TAnimSprite {
   const int Element;
 
  protected:
-  Tmain& Game;
+  TMagicHost& Game;
 };
 
 class TMagicTree : public TArvanelMagics {
  public:
-  explicit TMagicTree(Tmain& game) : TArvanelMagics(game, 1) {}
+  explicit TMagicTree(TMagicHost& game) : TArvanelMagics(game, 1) {}
 };
 class TMagicGota : public TArvanelMagics {
  public:
-  explicit TMagicGota(Tmain& game) : TArvanelMagics(game, 2) {}
+  explicit TMagicGota(TMagicHost& game) : TArvanelMagics(game, 2) {}
 };
 class TMagicFogo : public TArvanelMagics {
  public:
-  explicit TMagicFogo(Tmain& game) : TArvanelMagics(game, 3) {}
+  explicit TMagicFogo(TMagicHost& game) : TArvanelMagics(game, 3) {}
 };
 class TMagicMontanha : public TArvanelMagics {
  public:
-  explicit TMagicMontanha(Tmain& game) : TArvanelMagics(game, 4) {}
+  explicit TMagicMontanha(TMagicHost& game) : TArvanelMagics(game, 4) {}
 };
 
 // The in-game bar: its picture, the time vine, the pots, and the check that
 // raises a button over each full pot.
 class TGUI : public TAnimSprite {
  public:
-  explicit TGUI(Tmain& game);
+  explicit TGUI(TMagicHost& game);
   ~TGUI() override;
   void Draw() override;
   // The vine's width in the last frame drawn.
@@ -85,7 +85,7 @@ class TGUI : public TAnimSprite {
   void DrawVine();
   void DrawPots();
   void RaiseButtons();
-  Tmain& Game;
+  TMagicHost& Game;
 };
 
 // The bar and the four buttons (each exists at most once), and the spell
@@ -93,7 +93,7 @@ class TGUI : public TAnimSprite {
 // engine and tell this object when they go.
 class TMagic {
  public:
-  explicit TMagic(Tmain& game) : Game_(game) {}
+  explicit TMagic(TMagicHost& game) : Game_(game) {}
 
   TGUI& Bar();
   TGUI* BarIfAny() const { return Bar_; }
@@ -119,7 +119,7 @@ class TMagic {
   void Dump(TJsonWriter& j) const;
 
  private:
-  Tmain& Game_;
+  TMagicHost& Game_;
   TGUI* Bar_ = nullptr;
   std::array<TArvanelMagics*, 5> Buttons_{};  // index 1..4
 };

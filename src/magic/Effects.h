@@ -1,9 +1,9 @@
 // Short-lived effects of play: the explosion manager (one-shot bursts for
-// breaking pieces and weakened force fields), the flying effect that carries
-// mana to its pot or a spell ball to its target cell, and the rising score
-// number. Bursts and flights are particle systems built from the settings
+// breaking pieces and weakened force fields) and the flying effect that
+// carries mana to its pot or a spell ball to its target cell. Bursts and flights are particle systems built from the settings
 // files in Data/; the work flights do on arrival (mana, spell hits) and their
-// timing are here too.
+// timing are here too. The score numbers and the splinters of broken boxes
+// belong to the board (board/BoardEffects.h).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,8 @@
 #include "engine/sprites/Sprite.h"
 #include "engine/particles/XParticleSystem.h"
 
-class Tmain;
+class TGameServices;
+class TMagicHost;
 
 // Depth of the in-game bar; flying effects fly over it.
 constexpr int kInGameBarZ = 100001;
@@ -35,9 +36,6 @@ TPotCentre PotCentre(int element);
 std::string ExplosionSettingsFile(int type);
 std::string FlightSettingsFile(int type);
 
-// Milliseconds an effect's particles advance each process tick.
-int ParticleStepMs(const Tmain& game);
-
 // Builds the particle systems of the effects from their settings files in the
 // program's Data folder. Each file is read once and its record kept: a
 // cascade breaks dozens of pieces in a tick. A file that cannot be read is
@@ -47,19 +45,19 @@ int ParticleStepMs(const Tmain& game);
 // and the effects do their work without particles.
 class TParticleSettingsCache {
  public:
-  explicit TParticleSettingsCache(Tmain& game) : Game_(game) {}
+  explicit TParticleSettingsCache(TGameServices& game) : Game_(game) {}
   // A running-ready system: settings loaded, the particle image set, one
   // shape point at (0, 0). Null without a device or when the file failed.
   std::unique_ptr<TXParticleSystem> Make(const std::string& file);
 
  private:
-  Tmain& Game_;
+  TGameServices& Game_;
   std::map<std::string, TPssSettings> Loaded_;
 };
 
 class TParticleExplosions {
  public:
-  explicit TParticleExplosions(Tmain& game) : Settings(game), Game_(game) {}
+  explicit TParticleExplosions(TGameServices& game) : Settings(game), Game_(game) {}
   // Starts burst `type` (1..12) at (x, y).
   void Add(int type, float x, float y);
   // One process tick: every burst moves on; spent ones are freed.
@@ -77,12 +75,8 @@ class TParticleExplosions {
   TParticleSettingsCache Settings;
 
  private:
-  Tmain& Game_;
+  TGameServices& Game_;
 };
-
-// Splinters of a broken wooden box (21) or the chip of an iron box (1),
-// thrown from the cell at (x, y).
-void EmitBoxParticles(Tmain& game, float x, float y, bool iron);
 
 // A mana flight (types 1..4: tree, water, fire, mountain) or a spell ball
 // (types 5..8) travelling in a straight line.
@@ -108,25 +102,7 @@ class TMoveFromToEffect : public TSprite {
 };
 
 // Starts one mana point of the element flying from (x, y) to its pot.
-TMoveFromToEffect* LaunchManaFlight(Tmain& game, int element, double x, double y);
+TMoveFromToEffect* LaunchManaFlight(TMagicHost& game, int element, double x, double y);
 // Starts a spell ball of the element from its pot to the centre of the cell
 // at (x, y) (the piece's top-left corner), aimed at cell (col, row).
-TMoveFromToEffect* LaunchSpellFlight(Tmain& game, int element, int col, int row, double x, double y);
-
-// A score number that rises one pixel a tick and fades out over 255 ticks.
-class TScoreSprite : public TAnimSprite {
- public:
-  explicit TScoreSprite(TSpriteEngine* engine);
-  void Move(float step) override;
-  void Draw() override;
-
-  // Puts the number at (x, y), or as far below that as it takes to clear the
-  // numbers still rising there: the lines of a cascade score one after the
-  // other, often from the same cells, and numbers drawn over each other are
-  // unreadable. All numbers rise alike, so once apart they stay apart.
-  void Place(float x, float y);
-  // The box the number's text covers at its position.
-  TRect TextBox() const;
-
-  int32_t Points = 0;
-};
+TMoveFromToEffect* LaunchSpellFlight(TMagicHost& game, int element, int col, int row, double x, double y);

@@ -1,10 +1,11 @@
-#include "play/Magic.h"
+#include "magic/Magic.h"
 
 #include <cmath>
 #include <string>
 
 #include "automation/JsonWriter.h"
-#include "app/Main.h"
+#include "magic/MagicHost.h"
+#include "players/Player.h"
 #include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
@@ -12,9 +13,9 @@
 #include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "engine/particles/XParticleSystem.h"
-#include "play/Effects.h"
+#include "magic/Effects.h"
 #include "board/GameSprite.h"
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ const char* const kFullTips[5] = {
 constexpr int kManaFullHint = 6;
 constexpr int kManaTipHint = 7;
 
-bool Quiet(const Tmain& game) { return !game.HintShown && !game.DialogOpen && !game.GamePaused; }
+bool Quiet(const TMagicHost& game) { return !game.HintShown && !game.DialogOpen && !game.GamePaused; }
 
 }  // namespace
 
@@ -92,7 +93,7 @@ int PotEmptyRows(int mana) {
 // ---------------------------------------------------------------------------
 // Spell buttons
 
-TArvanelMagics::TArvanelMagics(Tmain& game, int element)
+TArvanelMagics::TArvanelMagics(TMagicHost& game, int element)
     : TAnimSprite(&game.SpriteEngine()), Element(element), Game(game) {
   HitShape = 1;
   CanCollide = true;
@@ -143,7 +144,7 @@ void TArvanelMagics::OnCollision(TSprite& other) {
 // ---------------------------------------------------------------------------
 // The bar
 
-TGUI::TGUI(Tmain& game) : TAnimSprite(&game.SpriteEngine()), Game(game) {
+TGUI::TGUI(TMagicHost& game) : TAnimSprite(&game.SpriteEngine()), Game(game) {
   SetImageName("gui-bar.image");
   BlendMode = kBlendAlpha;
   CanCollide = false;

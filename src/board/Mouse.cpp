@@ -1,8 +1,9 @@
-#include "play/Mouse.h"
+#include "board/Mouse.h"
 
 #include <cstdlib>
 
-#include "app/Main.h"
+#include "board/BoardHost.h"
+#include "players/Player.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "engine/render/Canvas.h"
@@ -11,11 +12,10 @@
 #include "board/GameSprite.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 bool HoldsIdlePiece(const TBoardTab* tab) { return tab && tab->Piece && tab->Piece->State == PieceState::Idle; }
 }  // namespace
 
-TMouse::TMouse(Tmain& game) : TAnimSprite(&game.SpriteEngine()), Game(game) {
+TMouse::TMouse(TBoardHost& game) : TAnimSprite(&game.SpriteEngine()), Game(game) {
   SetImageName("mouse.image");
   SetZ(10000000);  // over everything else
   BlendMode = kBlendAlpha;
@@ -61,7 +61,7 @@ void TMouse::Move(float step) {
     board->TimeOver = 0;
     board->NoMoves = 0;
     FreshPress = 0;
-    Game.Player().Retry(Game);
+    Game.Board().RetryLevel();
   }
   if (MagicTrail) {
     MagicTrail->Update(ParticleStepMs(Game));
@@ -178,7 +178,7 @@ TSelection::TSelection(TSpriteEngine* engine) : TAnimSprite(engine) {
 }
 
 void TSelection::Draw() {
-  Tmain* game = Engine ? Engine->Game : nullptr;
+  TBoardHost* game = BoardHostOf(Engine);
   if (!game) return;
   const TBoard* board = game->BoardIfAny();
   if (game->DialogOpen) return;

@@ -9,13 +9,13 @@
 
 #include "engine/sprites/Sprite.h"
 
-class Tmain;
+class TBoardHost;
 class TBoardTab;
 class TXParticleSystem;
 
 class TMouse : public TAnimSprite {
  public:
-  explicit TMouse(Tmain& game);
+  explicit TMouse(TBoardHost& game);
   ~TMouse() override;
 
   void Move(float step) override;
@@ -29,7 +29,7 @@ class TMouse : public TAnimSprite {
   // the given cell checks for a line when it arrives.
   void CommitSwap(TBoardTab& cell);
 
-  Tmain& Game;
+  TBoardHost& Game;
   int32_t SelCol = 0, SelRow = 0;
   uint8_t FreshPress = 0;
   int32_t AwayTicks = 0;

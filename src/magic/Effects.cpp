@@ -1,18 +1,17 @@
-#include "play/Effects.h"
+#include "magic/Effects.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "app/Main.h"
+#include "magic/MagicHost.h"
 #include "board/Board.h"
 #include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "board/GameSprite.h"
-#include "play/Magic.h"
+#include "magic/Magic.h"
 
 namespace {
-bool IsPlayState(uint8_t s) { return s == ssPlaying || s == ssEditorTest; }
 
 const char* const kExplosionFiles[12] = {
     "gota-spark",   "book-spark",  "fire-spark",          "green-spark",       "red-spark",        "black-spark",
@@ -42,11 +41,6 @@ std::string ExplosionSettingsFile(int type) {
 std::string FlightSettingsFile(int type) {
   if (type < 1 || type > 8) return "";
   return std::string("Data/") + kFlightFiles[type - 1] + ".pss";
-}
-
-int ParticleStepMs(const Tmain& game) {
-  const double speed = game.Timer.Speed();
-  return speed > 0 ? static_cast<int>(std::ceil(1000.0 / speed)) : 9;
 }
 
 std::unique_ptr<TXParticleSystem> TParticleSettingsCache::Make(const std::string& file) {
@@ -103,28 +97,12 @@ int TParticleExplosions::LiveParticles() const {
   return n;
 }
 
-void EmitBoxParticles(Tmain& game, float x, float y, bool iron) {
-  const int count = iron ? 1 : 21;
-  TRandom& random = game.EffectRandom;
-  for (int i = 0; i < count; ++i) {
-    const int image = iron ? 4 : random.Next(4);
-    const float px = x + static_cast<float>(random.Next(40));
-    const float py = y + static_cast<float>(random.Next(40));
-    TAlphaImageParticle* p = game.Particles.CreateAlphaParticle(image, px, py, kBlendAlpha, iron ? 512 : 256);
-    if (!p) continue;
-    p->VelX = static_cast<float>(random.NextDouble() * 2.0 - 1.0);
-    p->VelY = -static_cast<float>(random.NextDouble() * 5.0);
-    p->AccelX = 0;
-    p->AccelY = static_cast<float>(0.02 + random.NextDouble() * 0.10);
-  }
-}
-
 TMoveFromToEffect::TMoveFromToEffect(TSpriteEngine* engine, int effectType) : TSprite(engine) {
   EffectType = effectType;
   SetImageName("zzzzzzz");  // no image carries this name: the sprite itself draws nothing
   SetZ(kInGameBarZ + 10);
   TargetCol = TargetRow = 0;
-  if (Tmain* game = engine ? engine->Game : nullptr) {
+  if (TMagicHost* game = MagicHostOf(engine)) {
     game->Magic().Bar();  // flights belong to the bar's screen; make sure it stands
     Emitter = game->Explosions().Settings.Make(FlightSettingsFile(effectType));
   }
@@ -137,7 +115,7 @@ TMoveFromToEffect::~TMoveFromToEffect() {
 
 void TMoveFromToEffect::Move(float step) {
   TSprite::Move(step);
-  Tmain* game = Engine ? Engine->Game : nullptr;
+  TMagicHost* game = MagicHostOf(Engine);
   if (!game || Killed) return;
   if (game->DialogOpen || game->HintShown) return;  // stands still under a dialog or a hint
   // Leaving play drops the flight without its work.
@@ -164,7 +142,7 @@ void TMoveFromToEffect::Move(float step) {
 }
 
 void TMoveFromToEffect::Arrive() {
-  Tmain& game = *Engine->Game;
+  TMagicHost& game = *MagicHostOf(Engine);
   if (TargetCol > 0 || TargetRow > 0) {
     if (TBoard* board = game.BoardIfAny()) {
       if (TGameSprite* piece = board->PieceAt(TargetCol, TargetRow)) piece->HitBySpell();
@@ -176,13 +154,13 @@ void TMoveFromToEffect::Arrive() {
 }
 
 void TMoveFromToEffect::Draw() {
-  Tmain* game = Engine ? Engine->Game : nullptr;
+  TMagicHost* game = MagicHostOf(Engine);
   if (!game || game->DialogOpen || game->HintShown || !Emitter) return;
   Emitter->Render(game->Canvas);
 }
 
 namespace {
-TMoveFromToEffect* Launch(Tmain& game, int type, double x0, double y0, double x1, double y1, int steps) {
+TMoveFromToEffect* Launch(TMagicHost& game, int type, double x0, double y0, double x1, double y1, int steps) {
   auto* flight = new TMoveFromToEffect(&game.SpriteEngine(), type);
   flight->StartX = x0;
   flight->StartY = y0;
@@ -196,77 +174,17 @@ TMoveFromToEffect* Launch(Tmain& game, int type, double x0, double y0, double x1
 }
 }  // namespace
 
-TMoveFromToEffect* LaunchManaFlight(Tmain& game, int element, double x, double y) {
+TMoveFromToEffect* LaunchManaFlight(TMagicHost& game, int element, double x, double y) {
   const TPotCentre end = PotCentre(element);
   TMoveFromToEffect* flight = Launch(game, element, x, y, end.X, end.Y, kManaFlightSteps);
   flight->SetZ(kInGameBarZ + 100);
   return flight;
 }
 
-TMoveFromToEffect* LaunchSpellFlight(Tmain& game, int element, int col, int row, double x, double y) {
+TMoveFromToEffect* LaunchSpellFlight(TMagicHost& game, int element, int col, int row, double x, double y) {
   const TPotCentre start = PotCentre(element);
   TMoveFromToEffect* ball = Launch(game, element + 4, start.X, start.Y, x + 15.0, y + 15.0, kSpellBallSteps);
   ball->TargetCol = col;
   ball->TargetRow = row;
   return ball;
-}
-
-TScoreSprite::TScoreSprite(TSpriteEngine* engine) : TAnimSprite(engine) {
-  SetZ(1000);
-  Animating = false;
-}
-
-void TScoreSprite::Move(float step) {
-  TAnimSprite::Move(step);
-  SetY(Y - 1);
-  SetAlpha(Alpha - 1);
-  if (Alpha <= 0) Dead();
-}
-
-TRect TScoreSprite::TextBox() const {
-  const std::string text = std::to_string(Points);
-  int w = 12 * static_cast<int>(text.size()), h = 20;  // without the font: about its size
-  if (Tmain* game = Engine ? Engine->Game : nullptr) {
-    if (TCanopyFont* font = game->Fonts.Items(2)) {
-      font->Scale = 1.0;
-      w = font->TextWidth(text);
-      h = font->TextHeight(text);
-    }
-  }
-  const int left = static_cast<int>(X), top = static_cast<int>(Y);
-  return {left, top, left + w, top + h};
-}
-
-void TScoreSprite::Place(float x, float y) {
-  SetX(x);
-  SetY(y);
-  if (!Engine) return;
-  constexpr int kGap = 2;
-  // Each step moves below one number in the way; the numbers are few, so
-  // this ends after a handful of steps.
-  for (size_t step = 0; step <= Engine->SpriteList.size(); ++step) {
-    const TRect mine = TextBox();
-    const TScoreSprite* inTheWay = nullptr;
-    for (const TSprite* s : Engine->SpriteList) {
-      const auto* other = dynamic_cast<const TScoreSprite*>(s);
-      if (!other || other == this || other->Killed) continue;
-      const TRect box = other->TextBox();
-      if (box.Left < mine.Right && mine.Left < box.Right && box.Top < mine.Bottom && mine.Top < box.Bottom) {
-        inTheWay = other;
-        break;
-      }
-    }
-    if (!inTheWay) return;
-    SetY(static_cast<float>(inTheWay->TextBox().Bottom + kGap));
-  }
-}
-
-void TScoreSprite::Draw() {
-  Tmain* game = Engine ? Engine->Game : nullptr;
-  if (!game || game->DialogOpen) return;
-  TCanopyFont* font = game->Fonts.Items(2);
-  if (!font) return;
-  font->Scale = 1.0;
-  const uint32_t a = static_cast<uint32_t>(std::clamp(Alpha, 0, 255)) << 24;
-  font->TextOutEx(std::to_string(Points), a | 0xFFFFFF, X, Y, a | 0xE0E0E0, kBlendAlpha);
 }

@@ -1,0 +1,44 @@
+// The game as a program that drives it sees it (the level bot, tests): made
+// by NewGameSession, started with FormCreate, stepped frame by frame, and
+// looked into through the interfaces of the floors below. Including this
+// instead of Main.h keeps a driver apart from the game object's insides.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/LaunchOptions.h"
+#include "screens/ScreenHost.h"
+
+class TGameSession : public TScreenHost {
+ public:
+  TGameSession(plat::Platform& platform, const TLaunchOptions& options) : TScreenHost(platform), Options(options) {}
+
+  // Start-up. False when the program must end (ExitCode says how).
+  virtual bool FormCreate() = 0;
+  // --play: a game of the pack and level of the options, as player "Tester".
+  virtual bool StartPlay(std::string& error) = 0;
+  // One pass of the loop: events, then one timer frame.
+  virtual void RunFrame() = 0;
+  virtual bool Closing() const = 0;
+  // The hint bubble closes.
+  virtual void CloseHint() = 0;
+  // The session so far as a replay ("" while replaying).
+  virtual std::string ReplayText() const = 0;
+  // The digest of what play has decided: the screen, the board, the player's
+  // score, lives and mana, the selection and the random generator.
+  virtual uint64_t StateDigest() const = 0;
+
+  TLaunchOptions Options;
+  int ExitCode = 0;
+  // The device is ready to draw: start-up has reached the first frame.
+  bool RenderReady = false;
+  // Process ticks run since start-up (the input script's clock).
+  int64_t TotalTicks = 0;
+  // Frames rendered since start-up.
+  int64_t TotalFrames = 0;
+};
+
+// A new game object on the platform, not yet started.
+std::unique_ptr<TGameSession> NewGameSession(plat::Platform& platform, const TLaunchOptions& options);
