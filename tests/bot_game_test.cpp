@@ -16,7 +16,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/Main.h"
+#include "app/GameSession.h"
 #include "bot/BotGame.h"
 #include "bot/BotPlayer.h"
 #include "board/LevelFile.h"
@@ -53,7 +53,8 @@ TBotLevelResult PlayInFreshGame(const std::string& home, const std::string& pack
   options.PlayPack = pack;
   options.PlayLevel = level;
   options.HintsSeen = true;
-  Tmain game(*platform, options);
+  const std::unique_ptr<TGameSession> session = NewGameSession(*platform, options);
+  TGameSession& game = *session;
   TBotLevelResult r;
   if (!game.FormCreate()) {
     r.Error = "no start";

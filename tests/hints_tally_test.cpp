@@ -20,7 +20,7 @@ TEST_F(Hints, BubbleSitsByThePointsXWithItsPointerSide) {
                {400, 2, 200}, {599, 2, 200}, {600, 1, 300}, {799, 1, 300}};
   for (const Case& c : cases) {
     Game->ShowHint(c.X, 300, "text");
-    EXPECT_EQ(Game->HintPointerSide, c.Side) << "x = " << c.X;
+    EXPECT_EQ(Main().HintPointerSide, c.Side) << "x = " << c.X;
     EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Left, c.Left) << "x = " << c.X;
     EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Top, 300 - h - 30);
     Game->CloseHint();
@@ -29,10 +29,10 @@ TEST_F(Hints, BubbleSitsByThePointsXWithItsPointerSide) {
   Game->ShowHint(450, 300, "a");
   Game->CloseHint();
   Game->ShowHint(850, 400, "b");
-  EXPECT_EQ(Game->HintPointerSide, 2);
+  EXPECT_EQ(Main().HintPointerSide, 2);
   EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Left, 200);
   EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Top, 400 - h - 30);
-  EXPECT_EQ(Game->HintX, 850);
+  EXPECT_EQ(Main().HintX, 850);
 }
 
 TEST_F(Hints, ASecondHintWhileOneIsUpIsIgnoredAndContinueClosesIt) {
@@ -45,7 +45,7 @@ TEST_F(Hints, ASecondHintWhileOneIsUpIsIgnoredAndContinueClosesIt) {
   EXPECT_EQ(Text(TControlName::HelpText), "first");
   Game->ShowHint(700, 100, "second");
   EXPECT_EQ(Text(TControlName::HelpText), "first");
-  EXPECT_EQ(Game->HintX, 250);
+  EXPECT_EQ(Main().HintX, 250);
 
   Game->ScreenTicks = 77;
   Press(TControlName::HelpGuiContinue);
@@ -65,8 +65,8 @@ TEST_F(Hints, FirstHintOpensThreeHundredOneTicksIntoPlay) {
   EXPECT_FALSE(Game->HintShown);
   Tick();
   ASSERT_TRUE(Game->HintShown);
-  EXPECT_EQ(Game->HintX, 225);
-  EXPECT_EQ(Game->HintY, 405);
+  EXPECT_EQ(Main().HintX, 225);
+  EXPECT_EQ(Main().HintY, 405);
   EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Left, 100);
   EXPECT_EQ(Text(TControlName::HelpText), "Create Matches of 3 in a row by clicking on adjacent pieces to swap them.");
   EXPECT_EQ(Player().TutorialFlags[1], 1);
@@ -93,8 +93,8 @@ TEST_F(Hints, ChainPointsAtTheFirstBoxFromTheBottomAndWaitsForAMissingKind) {
   Game->ScreenTicks = 0;
   Tick(301);
   ASSERT_TRUE(Game->HintShown);
-  EXPECT_EQ(Game->HintX, 40 * 2 + 15);
-  EXPECT_EQ(Game->HintY, 40 * 5 - 10 + 15);
+  EXPECT_EQ(Main().HintX, 40 * 2 + 15);
+  EXPECT_EQ(Main().HintY, 40 * 5 - 10 + 15);
   EXPECT_EQ(Player().TutorialFlags[2], 1);
   Press(TControlName::HelpGuiContinue);
   EXPECT_EQ(Player().TutorialFlags[2], 0);

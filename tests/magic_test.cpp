@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/Main.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "magic/Effects.h"
 #include "magic/Magic.h"
@@ -255,7 +256,7 @@ TEST_F(Magic, TheFirstFullPotAndTheFirstManaShowTheirHintsOnce) {
   Game->Magic().Bar().Draw();
   EXPECT_TRUE(Game->HintShown);
   EXPECT_EQ(Player().TutorialFlags[6], 1);
-  EXPECT_EQ(Game->HintX, PotPlace(3).X) << "fire comes before water";
+  EXPECT_EQ(Main().HintX, PotPlace(3).X) << "fire comes before water";
   Game->CloseHint();
   EXPECT_EQ(Player().TutorialFlags[6], 0);
 

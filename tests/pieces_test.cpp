@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sprites/SpriteEngine.h"
+#include "magic/Effects.h"
 #include "board/Mouse.h"
 #include "support/BoardFixture.h"
 

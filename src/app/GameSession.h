@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,7 +22,16 @@ class TGameSession : public TScreenHost {
   virtual bool StartPlay(std::string& error) = 0;
   // One pass of the loop: events, then one timer frame.
   virtual void RunFrame() = 0;
+  // One process tick alone, without events or drawing (tests step play with it).
+  virtual void TimerProcess() = 0;
   virtual bool Closing() const = 0;
+  // A key went down (a platform key code), and a character was typed;
+  // typedIntoField: an edit field of the GUI took the character as text, so
+  // it is no command to the game.
+  virtual void FormKeyDown(int key) = 0;
+  virtual void FormKeyPress(unsigned char ch, bool typedIntoField = false) = 0;
+  // The state as JSON: screen, board, player, bar, effects (the state dump).
+  virtual std::string DumpState() = 0;
   // The hint bubble closes.
   virtual void CloseHint() = 0;
   // The session so far as a replay ("" while replaying).
@@ -31,6 +41,10 @@ class TGameSession : public TScreenHost {
   virtual uint64_t StateDigest() const = 0;
 
   TLaunchOptions Options;
+  // When set, hears each sound and music request of play as
+  // "play:swapback.ogg", "music:play:life", "music:stop:Music3" (tests
+  // listen there).
+  std::function<void(const std::string&)> OnGameAudio;
   int ExitCode = 0;
   // The device is ready to draw: start-up has reached the first frame.
   bool RenderReady = false;

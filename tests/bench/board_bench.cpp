@@ -5,7 +5,8 @@
 
 #include <memory>
 
-#include "app/Main.h"
+#include "app/GameSession.h"
+#include "magic/Effects.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "engine/sprites/SpriteEngine.h"
@@ -21,7 +22,7 @@ struct BenchGame {
     Platform = plat::Platform::Create(options, error);
     TLaunchOptions launch;
     launch.Headless = true;
-    Game = std::make_unique<Tmain>(*Platform, launch);
+    Game = NewGameSession(*Platform, launch);
     Game->Random.Seed(2024);
     Game->ScreenState = ssPlaying;
     Game->RelaxedMode = true;  // the clock stands still: no time-over
@@ -44,14 +45,14 @@ struct BenchGame {
     board.FadingIn = 0;
   }
   std::unique_ptr<plat::Platform> Platform;
-  std::unique_ptr<Tmain> Game;
+  std::unique_ptr<TGameSession> Game;
 };
 
 // One process tick of play: board steps on even ticks, every sprite moved,
 // dead sprites collected, explosions updated.
 void BM_BoardTickInCascade(benchmark::State& state) {
   BenchGame g;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   const int64_t brokenBefore = game.Explosions().Added;
   for (auto _ : state) game.TimerProcess();
   state.counters["ticks_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()),

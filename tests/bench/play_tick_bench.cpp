@@ -11,7 +11,7 @@
 #include <string>
 
 #include "layout/ControlNames.h"
-#include "app/Main.h"
+#include "app/GameSession.h"
 #include "board/Board.h"
 #include "board/LevelFile.h"
 #include "editor/LevelEditor.h"
@@ -47,7 +47,7 @@ struct TRunningGame {
     options.PlayPack = kPack;
     options.PlayLevel = kLevel;
     options.Relaxed = true;
-    Game = std::make_unique<Tmain>(*Platform, options);
+    Game = NewGameSession(*Platform, options);
     if (!Game->FormCreate()) {
       Error = "the game could not start";
       Game.reset();
@@ -67,7 +67,7 @@ struct TRunningGame {
 
   game_test::GameRunner Runner;
   std::unique_ptr<plat::Platform> Platform;
-  std::unique_ptr<Tmain> Game;
+  std::unique_ptr<TGameSession> Game;
   std::string Error;
 };
 
@@ -83,7 +83,7 @@ bool Skip(benchmark::State& state, const TRunningGame& g) {
   return false;
 }
 
-void Counters(benchmark::State& state, Tmain& game) {
+void Counters(benchmark::State& state, TGameSession& game) {
   TSpriteEngine& sprites = game.SpriteEngine();
   int colliding = 0;
   for (const TSprite* s : sprites.SpriteList) colliding += s->CanCollide;
@@ -95,7 +95,7 @@ void Counters(benchmark::State& state, Tmain& game) {
 void BM_PlayTickLevel12(benchmark::State& state) {
   TRunningGame g("bench-play-tick", true);
   if (Skip(state, g)) return;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   g.PointAt(9, 6);
   for (int i = 0; i < 1200; ++i) game.TimerProcess();  // the fade-in and the opening falls
   for (auto _ : state) game.TimerProcess();
@@ -118,7 +118,7 @@ void CollisionPass(TSpriteEngine& sprites, int64_t grid) {
 void BM_PlayCollisionLevel12(benchmark::State& state) {
   TRunningGame g("bench-play-collision", true);
   if (Skip(state, g)) return;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   g.PointAt(9, 6);
   for (int i = 0; i < 1200; ++i) game.TimerProcess();
   TSpriteEngine& sprites = game.SpriteEngine();
@@ -132,7 +132,7 @@ BENCHMARK(BM_PlayCollisionLevel12)->Arg(0)->Arg(1);
 void BM_PlayFrameLevel12(benchmark::State& state) {
   TRunningGame g("bench-play-frame", true);
   if (Skip(state, g)) return;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   plat::Event move;
   move.Type = plat::EventType::MouseMove;
   move.X = 40 * 9 + 20;
@@ -153,7 +153,7 @@ BENCHMARK(BM_PlayFrameLevel12)->MinTime(1.0);
 void BM_WindowedPlayFrameLevel12(benchmark::State& state) {
   TRunningGame g("bench-play-window", true, true);
   if (Skip(state, g)) return;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   for (int i = 0; i < 240; ++i) game.RunFrame();
   int frame = 0;
   for (auto _ : state) {
@@ -177,7 +177,7 @@ BENCHMARK(BM_WindowedPlayFrameLevel12)->MeasureProcessCPUTime()->Iterations(300)
 void BM_EditorFrameCollision(benchmark::State& state) {
   TRunningGame g("bench-editor", false);
   if (Skip(state, g)) return;
-  Tmain& game = *g.Game;
+  TGameSession& game = *g.Game;
   const std::string home = g.Runner.Home.string();
   const std::string pack = "Bench Copy";
   std::error_code ec;

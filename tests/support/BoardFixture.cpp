@@ -1,5 +1,7 @@
 #include "support/BoardFixture.h"
 
+#include "app/Main.h"
+
 #include <filesystem>
 
 #include "engine/sprites/SpriteEngine.h"
@@ -31,7 +33,7 @@ void BoardFixture::SetUp() {
   TLaunchOptions launch;
   launch.Headless = true;
   launch.Home = Home;
-  Game = std::make_unique<Tmain>(*Platform, launch);
+  Game = NewGameSession(*Platform, launch);
   Game->Random.Seed(12345);
   Game->OnGameAudio = [this](const std::string& s) { Audio.push_back(s); };
   Game->ScreenState = ssPlaying;
@@ -139,3 +141,5 @@ std::vector<TCellRecord> CellsFromPictures(const std::vector<std::string>& piece
   }
   return cells;
 }
+
+Tmain& BoardFixture::Main() { return static_cast<Tmain&>(*Game); }
