@@ -7,12 +7,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "layout/ControlNames.h"
 #include "board/LevelOptionsForm.h"
+#include "board/Mouse.h"
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/Mouse.h"
+#include "layout/ControlNames.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -17,9 +17,9 @@
 #include <sstream>
 
 #include "app/GameSession.h"
+#include "board/LevelFile.h"
 #include "bot/BotGame.h"
 #include "bot/BotPlayer.h"
-#include "board/LevelFile.h"
 #include "support/GameRunner.h"
 
 namespace {

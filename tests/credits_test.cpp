@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/core/DataFile.h"
 #include "screens/Credits.h"
 #include "screens/HistorySprites.h"
-#include "engine/core/DataFile.h"
 
 namespace fs = std::filesystem;
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "app/DataCheck.h"
-#include "data/DataManifest.h"
 #include "app/SoundManager.h"
+#include "data/DataManifest.h"
 #include "engine/archive/ArchiveKey.h"
 #include "engine/archive/CPDb.h"
 #include "engine/archive/CPDbWriter.h"

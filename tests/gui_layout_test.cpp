@@ -7,7 +7,6 @@
 #include <map>
 #include <set>
 
-#include "layout/ControlNames.h"
 #include "data/DataManifest.h"
 #include "engine/gui/GuiBase.h"
 #include "engine/gui/GuiButton.h"
@@ -17,6 +16,7 @@
 #include "engine/gui/GuiLayoutFile.h"
 #include "engine/gui/GuiLayoutSource.h"
 #include "engine/gui/GuiListBox.h"
+#include "layout/ControlNames.h"
 
 namespace {
 

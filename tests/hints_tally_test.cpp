@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Main.h"
-#include "layout/PlayForms.h"
 #include "engine/gui/GuiForm.h"
+#include "layout/PlayForms.h"
 #include "support/PlayFixture.h"
 
 namespace {

@@ -10,13 +10,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "layout/PlayForms.h"
 #include "editor/EditorTools.h"
 #include "editor/LevelEditor.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/gui/GuiListBox.h"
+#include "layout/PlayForms.h"
 #include "platform/Platform.h"
 #include "support/PlayFixture.h"
 

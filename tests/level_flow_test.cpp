@@ -4,14 +4,14 @@
 // marker and force fields.
 #include <gtest/gtest.h>
 
-#include "board/BoardEffects.h"
-#include "screens/HistorySprites.h"
 #include "app/Main.h"
-#include "layout/PlayForms.h"
+#include "board/BoardEffects.h"
+#include "board/Mouse.h"
 #include "engine/gui/GuiForm.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "layout/PlayForms.h"
 #include "magic/Effects.h"
-#include "board/Mouse.h"
+#include "screens/HistorySprites.h"
 #include "support/PlayFixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <set>
 
-#include "levels/LevelSource.h"
 #include "engine/core/DataFile.h"
+#include "levels/LevelSource.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "board/LevelFile.h"
 #include "board/MoveFinder.h"
 #include "bot/BotPlayer.h"
-#include "board/LevelFile.h"
 #include "levels/LevelSource.h"
 #include "support/BoardFixture.h"
 

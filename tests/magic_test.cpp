@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "board/Mouse.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "magic/Effects.h"
 #include "magic/Magic.h"
-#include "board/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "screens/Credits.h"
 #include "automation/InputScript.h"
 #include "board/LevelFile.h"
-#include "levels/LevelSource.h"
 #include "engine/archive/CPDb.h"
 #include "engine/core/DataFile.h"
-#include "engine/gui/GuiLayoutFile.h"
 #include "engine/core/SafeFile.h"
+#include "engine/gui/GuiLayoutFile.h"
+#include "levels/LevelSource.h"
+#include "platform/Audio.h"
 #include "players/Hiscores.h"
 #include "players/PlayerFiles.h"
-#include "platform/Audio.h"
+#include "screens/Credits.h"
 
 namespace fs = std::filesystem;
 

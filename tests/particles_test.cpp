@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "engine/particles/CanopyParticles.h"
 #include "engine/core/LittleEndian.h"
+#include "engine/particles/CanopyParticles.h"
 #include "engine/particles/XParticleSystem.h"
 #include "support/RenderFixtures.h"
 

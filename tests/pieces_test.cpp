@@ -3,9 +3,9 @@
 // break-sound limit, the skull and the fire overlay.
 #include <gtest/gtest.h>
 
+#include "board/Mouse.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "magic/Effects.h"
-#include "board/Mouse.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "engine/core/SafeFile.h"
 #include "players/Hiscores.h"
-#include "players/PlayerFiles.h"
 #include "players/Player.h"
+#include "players/PlayerFiles.h"
 
 namespace fs = std::filesystem;
 

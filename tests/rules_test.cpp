@@ -2,8 +2,8 @@
 // and the no-more-moves test, on small boards built cell by cell.
 #include <gtest/gtest.h>
 
-#include "engine/sprites/SpriteEngine.h"
 #include "board/Mouse.h"
+#include "engine/sprites/SpriteEngine.h"
 #include "support/BoardFixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "automation/InputScript.h"
 #include "app/LaunchOptions.h"
+#include "automation/InputScript.h"
 #include "engine/core/DataFile.h"
 
 namespace {

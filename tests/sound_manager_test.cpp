@@ -6,10 +6,10 @@
 #include <map>
 #include <set>
 
-#include "engine/core/ZeroPad.h"
 #include "app/SoundManager.h"
 #include "engine/archive/CPDb.h"
 #include "engine/archive/CPDbWriter.h"
+#include "engine/core/ZeroPad.h"
 #include "platform/Audio.h"
 #include "support/AudioFixtures.h"
 

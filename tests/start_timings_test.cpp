@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "services/ScreenState.h"
 #include "app/StartTimings.h"
+#include "services/ScreenState.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "data/DataManifest.h"
 #include "app/SoundManager.h"
+#include "data/DataManifest.h"
 #include "engine/archive/CPDb.h"
-#include "engine/render/ImageRecord.h"
 #include "engine/core/TextCompare.h"
+#include "engine/render/ImageRecord.h"
 
 namespace {
 

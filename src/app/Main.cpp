@@ -7,23 +7,23 @@
 #include <fstream>
 #include <new>
 
-#include "engine/render/Background.h"
-#include "screens/Credits.h"
 #include "app/DataCheck.h"
+#include "app/StartTimings.h"
 #include "data/DataManifest.h"
+#include "editor/LevelEditor.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/core/SafeFile.h"
+#include "engine/render/Background.h"
+#include "engine/render/ImageFile.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "platform/Audio.h"
+#include "players/PlayerFiles.h"
+#include "screens/Credits.h"
 #include "screens/HiscoreScreen.h"
 #include "screens/Menus.h"
 #include "screens/PlayerForms.h"
-#include "app/StartTimings.h"
 #include "screens/StoryScreens.h"
-#include "editor/LevelEditor.h"
-#include "engine/archive/ArchiveKey.h"
-#include "engine/render/ImageFile.h"
-#include "engine/core/SafeFile.h"
-#include "players/PlayerFiles.h"
-#include "platform/Audio.h"
-#include "engine/sprites/Sprite.h"
-#include "engine/sprites/SpriteEngine.h"
 
 namespace {
 constexpr int kProgressMax = 69;

@@ -5,24 +5,24 @@
 // board and player in the state dump.
 #include <filesystem>
 
-#include "screens/HistorySprites.h"
-#include "automation/JsonWriter.h"
 #include "app/Main.h"
-#include "screens/MenuSprites.h"
-#include "screens/Menus.h"
-#include "layout/PlayForms.h"
-#include "screens/StoryScreens.h"
+#include "automation/JsonWriter.h"
+#include "board/Board.h"
+#include "board/BoardTab.h"
+#include "board/GameSprite.h"
+#include "board/Mouse.h"
+#include "editor/LevelEditor.h"
+#include "engine/core/SafeFile.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiForm.h"
 #include "engine/gui/GuiTaskbar.h"
-#include "board/Board.h"
-#include "board/BoardTab.h"
-#include "editor/LevelEditor.h"
-#include "engine/core/SafeFile.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/GameSprite.h"
-#include "board/Mouse.h"
+#include "layout/PlayForms.h"
+#include "screens/HistorySprites.h"
+#include "screens/MenuSprites.h"
+#include "screens/Menus.h"
+#include "screens/StoryScreens.h"
 
 namespace {
 }  // namespace

@@ -3,11 +3,11 @@
 // levels, which their own classes build.
 #include <algorithm>
 
+#include "app/Main.h"
+#include "board/Board.h"
 #include "screens/Credits.h"
 #include "screens/HiscoreScreen.h"
-#include "app/Main.h"
 #include "screens/StoryScreens.h"
-#include "board/Board.h"
 
 void Tmain::StartNewGame() {
   ClearMainMenu();

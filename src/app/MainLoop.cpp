@@ -1,21 +1,21 @@
 // The frame and the process tick of the game object, and the keyboard.
 #include <cstdio>
 
-#include "screens/Credits.h"
-#include "screens/HistorySprites.h"
 #include "app/Main.h"
-#include "screens/Menus.h"
-#include "layout/PlayForms.h"
-#include "screens/PlayerForms.h"
-#include "screens/StoryScreens.h"
+#include "board/Board.h"
+#include "board/Mouse.h"
 #include "editor/LevelEditor.h"
 #include "engine/core/ZeroPad.h"
-#include "board/Board.h"
 #include "engine/render/Fonts.h"
 #include "engine/render/Images.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/Mouse.h"
+#include "layout/PlayForms.h"
+#include "screens/Credits.h"
+#include "screens/HistorySprites.h"
+#include "screens/Menus.h"
+#include "screens/PlayerForms.h"
+#include "screens/StoryScreens.h"
 
 namespace {
 // The size of the "TIME OVER" and "NO MORE MOVES LEFT" notices.

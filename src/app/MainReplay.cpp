@@ -11,9 +11,9 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "engine/core/SafeFile.h"
 #include "board/GameSprite.h"
 #include "board/Mouse.h"
+#include "engine/core/SafeFile.h"
 
 namespace fs = std::filesystem;
 

@@ -2,15 +2,15 @@
 // full-screen picture they and the levels show.
 #include <cstdio>
 
-#include "engine/render/Background.h"
-#include "screens/HistorySprites.h"
 #include "app/Main.h"
+#include "board/Mouse.h"
+#include "engine/render/Background.h"
+#include "engine/sprites/Sprite.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "screens/HistorySprites.h"
 #include "screens/MenuSprites.h"
 #include "screens/Menus.h"
 #include "screens/PlayerForms.h"
-#include "board/Mouse.h"
-#include "engine/sprites/Sprite.h"
-#include "engine/sprites/SpriteEngine.h"
 
 TBackground& Tmain::Background() {
   if (!Background_) {

@@ -2,15 +2,15 @@
 #include <string>
 #include <vector>
 
+#include "app/Main.h"
+#include "automation/JsonWriter.h"
+#include "board/Board.h"
+#include "board/Mouse.h"
+#include "engine/core/SafeFile.h"
+#include "engine/particles/XParticleSystem.h"
+#include "engine/sprites/SpriteEngine.h"
 #include "screens/HiscoreScreen.h"
 #include "screens/HistorySprites.h"
-#include "automation/JsonWriter.h"
-#include "app/Main.h"
-#include "board/Board.h"
-#include "engine/core/SafeFile.h"
-#include "engine/sprites/SpriteEngine.h"
-#include "engine/particles/XParticleSystem.h"
-#include "board/Mouse.h"
 
 std::string Tmain::DumpState() {
   TJsonWriter j;

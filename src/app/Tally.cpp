@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/Main.h"
-#include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "engine/gui/GuiForm.h"
+#include "layout/PlayForms.h"
 
 namespace {
 constexpr TColor kWhite = 0xFFFFFFFF;

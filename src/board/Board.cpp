@@ -7,13 +7,13 @@
 #include <new>
 
 #include "board/BoardHost.h"
-#include "players/Player.h"
 #include "board/BoardTab.h"
+#include "board/GameSprite.h"
 #include "board/LevelOptionsForm.h"
+#include "board/Mouse.h"
 #include "engine/core/SafeFile.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/GameSprite.h"
-#include "board/Mouse.h"
+#include "players/Player.h"
 
 namespace {
 // A level whose setup keeps producing lines (only one kind of piece allowed)

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "board/BoardTab.h"
+#include "board/GameSprite.h"
 #include "board/LevelFile.h"
 #include "engine/sprites/Sprite.h"
-#include "board/GameSprite.h"
 
 class TBoardHost;
 class TSelection;

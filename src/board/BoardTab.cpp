@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "board/BoardHost.h"
 #include "board/Board.h"
+#include "board/BoardEffects.h"
+#include "board/BoardHost.h"
+#include "board/GameSprite.h"
+#include "board/Mouse.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Fonts.h"
 #include "engine/render/Images.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/BoardEffects.h"
-#include "board/GameSprite.h"
-#include "board/Mouse.h"
 
 namespace {
 }  // namespace

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "board/BoardHost.h"
 #include "board/Board.h"
-#include "board/BoardTab.h"
-#include "engine/sprites/SpriteEngine.h"
 #include "board/BoardEffects.h"
+#include "board/BoardHost.h"
+#include "board/BoardTab.h"
 #include "board/Mouse.h"
+#include "engine/sprites/SpriteEngine.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "players/Player.h"
 
-#include "board/BoardHost.h"
-#include "layout/PlayForms.h"
 #include "board/Board.h"
+#include "board/BoardHost.h"
 #include "board/Mouse.h"
+#include "layout/PlayForms.h"
 
 namespace {
 constexpr TColor kWhite = 0xFFFFFFFF;

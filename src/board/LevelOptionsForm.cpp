@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "layout/ControlNames.h"
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiEdit.h"
+#include "layout/ControlNames.h"
 
 namespace {
 struct TKindBox {

@@ -2,14 +2,14 @@
 
 #include <cstdlib>
 
-#include "board/BoardHost.h"
-#include "players/Player.h"
 #include "board/Board.h"
+#include "board/BoardHost.h"
 #include "board/BoardTab.h"
+#include "board/GameSprite.h"
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/Canvas.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "engine/particles/XParticleSystem.h"
-#include "board/GameSprite.h"
+#include "players/Player.h"
 
 namespace {
 bool HoldsIdlePiece(const TBoardTab* tab) { return tab && tab->Piece && tab->Piece->State == PieceState::Idle; }

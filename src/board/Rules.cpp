@@ -6,15 +6,15 @@
 #include <limits>
 #include <vector>
 
-#include "board/BoardHost.h"
-#include "players/Player.h"
 #include "board/Board.h"
-#include "board/BoardTab.h"
-#include "board/MoveFinder.h"
-#include "engine/sprites/SpriteEngine.h"
 #include "board/BoardEffects.h"
+#include "board/BoardHost.h"
+#include "board/BoardTab.h"
 #include "board/GameSprite.h"
 #include "board/Mouse.h"
+#include "board/MoveFinder.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "players/Player.h"
 
 namespace {
 

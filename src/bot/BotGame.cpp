@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "app/GameSession.h"
-#include "players/Player.h"
 #include "board/Board.h"
+#include "players/Player.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <functional>
 
 #include "app/GameSession.h"
-#include "players/Player.h"
-#include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
-#include "magic/Magic.h"
 #include "board/Mouse.h"
+#include "layout/PlayForms.h"
+#include "magic/Magic.h"
+#include "players/Player.h"
 
 TBotPlayer::TBotPlayer(TGameSession& game, uint32_t seed, const TBotSettings& settings)
     : Game_(game),

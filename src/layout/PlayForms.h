@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "layout/ControlNames.h"
 #include "engine/render/CanopyTypes.h"
+#include "layout/ControlNames.h"
 
 class TGuiBase;
 

@@ -6,9 +6,9 @@
 #include <map>
 #include <sstream>
 
-#include "engine/core/Random.h"
 #include "board/MoveFinder.h"
 #include "engine/core/DataFile.h"
+#include "engine/core/Random.h"
 
 namespace fs = std::filesystem;
 

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <string>
 
-#include "magic/MagicHost.h"
 #include "board/Board.h"
+#include "board/GameSprite.h"
 #include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/GameSprite.h"
 #include "magic/Magic.h"
+#include "magic/MagicHost.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/sprites/Sprite.h"
 #include "engine/particles/XParticleSystem.h"
+#include "engine/sprites/Sprite.h"
 
 class TGameServices;
 class TMagicHost;

@@ -4,18 +4,18 @@
 #include <string>
 
 #include "automation/JsonWriter.h"
-#include "magic/MagicHost.h"
-#include "players/Player.h"
-#include "layout/PlayForms.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
+#include "board/GameSprite.h"
+#include "board/Mouse.h"
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "engine/particles/XParticleSystem.h"
+#include "layout/PlayForms.h"
 #include "magic/Effects.h"
-#include "board/GameSprite.h"
-#include "board/Mouse.h"
+#include "magic/MagicHost.h"
+#include "players/Player.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "screens/Credits.h"
 
-#include "screens/HistorySprites.h"
-#include "screens/ScreenHost.h"
-#include "screens/Menus.h"
-#include "layout/PlayForms.h"
 #include "engine/core/DataFile.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "layout/PlayForms.h"
 #include "platform/Platform.h"
+#include "screens/HistorySprites.h"
+#include "screens/Menus.h"
+#include "screens/ScreenHost.h"
 
 namespace {
 constexpr TColor kHeadingTop = 0xFF808080;

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "screens/HistorySprites.h"
-#include "players/Player.h"
-#include "screens/ScreenHost.h"
 #include "engine/core/ZeroPad.h"
 #include "engine/render/Fonts.h"
+#include "players/Player.h"
+#include "screens/HistorySprites.h"
+#include "screens/ScreenHost.h"
 
 THiscoreScreen::THiscoreScreen(TScreenHost& game) : Game(game) {}
 

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "magic/Effects.h"
-#include "screens/ScreenHost.h"
 #include "board/Board.h"
 #include "engine/render/Canvas.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "magic/Effects.h"
 #include "platform/Platform.h"
+#include "screens/ScreenHost.h"
 
 THistoryBackground::THistoryBackground(TSpriteEngine* engine) : TAnimSprite(engine) {
   FadeMode = 1;

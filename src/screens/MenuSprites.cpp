@@ -2,14 +2,14 @@
 
 #include <cmath>
 
-#include "players/Player.h"
-#include "screens/ScreenHost.h"
-#include "screens/Menus.h"
+#include "board/GameSprite.h"
+#include "board/Mouse.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Images.h"
 #include "engine/sprites/SpriteEngine.h"
-#include "board/GameSprite.h"
-#include "board/Mouse.h"
+#include "players/Player.h"
+#include "screens/Menus.h"
+#include "screens/ScreenHost.h"
 
 TMenuFoliage::TMenuFoliage(TSpriteEngine* engine) : TSprite(engine) {
   SetImageName("foliage.image");

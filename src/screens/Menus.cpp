@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "players/Player.h"
-#include "screens/ScreenHost.h"
-#include "screens/MenuSprites.h"
-#include "layout/PlayForms.h"
-#include "screens/PlayerForms.h"
 #include "board/Board.h"
 #include "editor/LevelEditor.h"
+#include "engine/core/SafeFile.h"
+#include "engine/core/TextCompare.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiListBox.h"
-#include "engine/core/SafeFile.h"
-#include "engine/core/TextCompare.h"
+#include "layout/PlayForms.h"
 #include "platform/Platform.h"
+#include "players/Player.h"
+#include "screens/MenuSprites.h"
+#include "screens/PlayerForms.h"
+#include "screens/ScreenHost.h"
 
 namespace fs = std::filesystem;
 

@@ -2,13 +2,13 @@
 
 #include <filesystem>
 
-#include "players/Player.h"
-#include "screens/ScreenHost.h"
-#include "layout/PlayForms.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/gui/GuiListBox.h"
+#include "layout/PlayForms.h"
+#include "players/Player.h"
 #include "players/PlayerFiles.h"
+#include "screens/ScreenHost.h"
 
 TPlayerForms::TPlayerForms(TScreenHost& game) : Game(game) {}
 

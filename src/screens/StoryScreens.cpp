@@ -1,10 +1,10 @@
 #include "screens/StoryScreens.h"
 
-#include "screens/HistorySprites.h"
-#include "magic/Magic.h"
-#include "screens/ScreenHost.h"
 #include "board/Board.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "magic/Magic.h"
+#include "screens/HistorySprites.h"
+#include "screens/ScreenHost.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "app/GameSession.h"
-#include "magic/Effects.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
-#include "engine/sprites/SpriteEngine.h"
 #include "board/GameSprite.h"
+#include "engine/sprites/SpriteEngine.h"
+#include "magic/Effects.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "data/ParticleSource.h"
 #include "bench/NullRenderer.h"
+#include "data/ParticleSource.h"
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Device.h"
 #include "engine/render/ImageRecord.h"
 #include "engine/render/Images.h"
-#include "engine/particles/XParticleSystem.h"
 #include "platform/SdlRenderer.h"
 #include "support/RenderFixtures.h"
 

@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "layout/ControlNames.h"
 #include "app/GameSession.h"
 #include "board/Board.h"
 #include "board/LevelFile.h"
 #include "editor/LevelEditor.h"
 #include "engine/gui/GuiListBox.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "layout/ControlNames.h"
 #include "players/Player.h"
 #include "support/GameRunner.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "screens/Credits.h"
 #include "engine/core/DataFile.h"
+#include "screens/Credits.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps). The
 // credits are either read whole, every heading in its place, or refused with

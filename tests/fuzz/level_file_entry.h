@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "board/LevelFile.h"
-#include "levels/LevelSource.h"
 #include "engine/core/DataFile.h"
+#include "levels/LevelSource.h"
 
 namespace level_file_fuzz {
 

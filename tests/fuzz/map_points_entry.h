@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "screens/MapPoints.h"
 #include "engine/core/LittleEndian.h"
+#include "screens/MapPoints.h"
 
 // Returns false when an invariant is broken (the fuzz target then traps).
 inline bool MapPointsFuzzEntry(const uint8_t* data, size_t size) {

@@ -14,11 +14,11 @@
 #include <memory>
 #include <vector>
 
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Device.h"
 #include "engine/render/ImageRecord.h"
 #include "engine/render/Images.h"
-#include "engine/particles/XParticleSystem.h"
 #include "platform/Platform.h"
 
 namespace pss_fuzz {

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "layout/PlayForms.h"
 #include "board/LevelFile.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiForm.h"
+#include "layout/PlayForms.h"
 
 void PlayFixture::SetUp() {
   BoardFixture::SetUp();

@@ -12,9 +12,9 @@
 
 #include "data/DataManifest.h"
 #include "engine/core/DataFile.h"
+#include "engine/core/SafeFile.h"
 #include "engine/gui/GuiLayoutFile.h"
 #include "engine/gui/GuiLayoutSource.h"
-#include "engine/core/SafeFile.h"
 #include "shots.h"
 
 namespace {

@@ -6,13 +6,9 @@
 #include <cmath>
 #include <iostream>
 
-#include "layout/ControlNames.h"
 #include "data/DataManifest.h"
 #include "engine/archive/ArchiveKey.h"
 #include "engine/archive/CPDb.h"
-#include "engine/render/Canvas.h"
-#include "engine/render/Device.h"
-#include "engine/render/Fonts.h"
 #include "engine/gui/GuiBase.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiCheckBox.h"
@@ -21,9 +17,13 @@
 #include "engine/gui/GuiGauge.h"
 #include "engine/gui/GuiLabel.h"
 #include "engine/gui/GuiListBox.h"
+#include "engine/input/Screener.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Device.h"
+#include "engine/render/Fonts.h"
 #include "engine/render/ImageFile.h"
 #include "engine/render/Images.h"
-#include "engine/input/Screener.h"
+#include "layout/ControlNames.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -32,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "RunPool.h"
 #include "Report.h"
+#include "RunPool.h"
 #include "board/LevelFile.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "levels/LevelSource.h"
 #include "engine/core/DataFile.h"
+#include "levels/LevelSource.h"
 
 namespace fs = std::filesystem;
 

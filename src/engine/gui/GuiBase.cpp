@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/render/Canvas.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiEdit.h"
@@ -11,6 +10,7 @@
 #include "engine/gui/GuiLabel.h"
 #include "engine/gui/GuiLayoutFile.h"
 #include "engine/gui/GuiListBox.h"
+#include "engine/render/Canvas.h"
 #include "engine/render/Images.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/render/Device.h"
 #include "engine/gui/GuiControl.h"
 #include "engine/gui/GuiTaskbar.h"
+#include "engine/render/Device.h"
 
 struct TGuiLayoutControl;
 

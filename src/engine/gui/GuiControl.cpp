@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/render/Canvas.h"
 #include "engine/gui/GuiTaskbar.h"
+#include "engine/render/Canvas.h"
 #include "engine/render/Images.h"
 
 // --- TGuiObject ------------------------------------------------------------

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/render/CanopyTypes.h"
 #include "engine/gui/GuiProperties.h"
 #include "engine/gui/GuiStyle.h"
+#include "engine/render/CanopyTypes.h"
 
 class TCanopyCanvas;
 class TCanopyImages;

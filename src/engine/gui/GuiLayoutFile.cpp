@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "engine/gui/GuiProperties.h"
 #include "engine/core/SafeFile.h"
+#include "engine/gui/GuiProperties.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/Canvas.h"
 #include "engine/render/Images.h"
-#include "engine/particles/XParticleSystem.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/render/Canvas.h"
-#include "engine/render/Images.h"
 #include "engine/core/LittleEndian.h"
 #include "engine/core/SafeFile.h"
+#include "engine/render/Canvas.h"
+#include "engine/render/Images.h"
 #include "engine/sprites/SpriteDraw.h"
 
 namespace {

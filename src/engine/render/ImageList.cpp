@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "engine/archive/CPDb.h"
-#include "engine/render/Images.h"
 #include "engine/core/TextCompare.h"
 #include "engine/core/ThreadPriority.h"
+#include "engine/render/Images.h"
 #include "platform/Platform.h"
 
 namespace {
