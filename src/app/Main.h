@@ -57,12 +57,12 @@ class Tmain final : public TGameSession {
                       TAlphaLevel& alphaLevel);
   void FontsCPDbLoad();
   void TimerTimer();
-  void TimerProcess();
+  void TimerProcess() override;
   void CanopyRender();
-  void FormKeyDown(int key);
+  void FormKeyDown(int key) override;
   // typedIntoField: an edit field of the GUI took the character as text; it
   // is then no command to the game.
-  void FormKeyPress(unsigned char ch, bool typedIntoField = false);
+  void FormKeyPress(unsigned char ch, bool typedIntoField = false) override;
   void LoadImageIndexes();
   bool LoadMapPoints(std::string& error);
 
@@ -142,7 +142,7 @@ class Tmain final : public TGameSession {
   // shows for two seconds.
   void SaveReplaySnapshot();
   void DrawReplayNotice();
-  std::string DumpState();
+  std::string DumpState() override;
   bool WriteDump(const std::string& path);
 
   // Reads a picture of the main archive into the full-screen picture with the
@@ -174,17 +174,15 @@ class Tmain final : public TGameSession {
   void FreePlayer();
   TParticleExplosions& Explosions() override;
   void FreeExplosions();
-  // The in-game bar, the spell buttons and the spells (pieces/Magic.h).
+  // The in-game bar, the spell buttons and the spells (magic/Magic.h).
   TMagic& Magic() override;
 
-  // Sounds and music asked for by play, handed to Sound once it has started.
-  // OnGameAudio, when set, hears each request as "play:swapback.ogg",
-  // "music:play:life", "music:stop:Music3" (tests listen there).
+  // Sounds and music asked for by play, handed to Sound once it has started
+  // (OnGameAudio hears each request).
   void PlayGameSound(const std::string& file) override;
   void PlayGameMusic(const std::string& key, bool loop) override;
   void StopGameMusic(const std::string& key) override;
   void ResumeGameMusic(const std::string& key) override;
-  std::function<void(const std::string&)> OnGameAudio;
   // Makes the picture (for example "world3.jpg") the full-screen background.
   void LoadLevelBackground(const std::string& picture) override;
 
