@@ -151,10 +151,11 @@ if(BUILD_TESTING)
   add_test(NAME Packaging.DesktopEntry COMMAND ${check} desktop ${CMAKE_SOURCE_DIR}/packaging/${GW_APP_ID}.desktop)
   add_test(NAME Packaging.ManPage COMMAND ${check} manpage ${CMAKE_SOURCE_DIR}/packaging/grovewright.6)
   set(package_tests Packaging.AppStreamMetainfo Packaging.DesktopEntry Packaging.ManPage)
-  # The package's name has the machine's architecture in it.
+  # The package's name has the machine's architecture in it. Builds under the
+  # sanitizers or for fuzzing are not packaged.
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE deb_arch
                   OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE arch_result ERROR_QUIET)
-  if(GW_DATA AND arch_result EQUAL 0)
+  if(GW_DATA AND arch_result EQUAL 0 AND NOT GW_SANITIZE AND NOT GW_FUZZ)
     set(deb ${CPACK_PACKAGE_DIRECTORY}/grovewright_${PROJECT_VERSION}_${deb_arch}.deb)
     add_test(NAME Packaging.DebBuild COMMAND ${check} deb-build ${CMAKE_BINARY_DIR} ${deb})
     add_test(NAME Packaging.DebLintian

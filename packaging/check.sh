@@ -67,9 +67,15 @@ check_deb_build() {
   dpkg-deb --field "$deb" Depends | grep -q 'libsdl2' || fail "the package does not depend on SDL2"
 }
 
+# The package tests skip when the package could not be built here.
+need_deb() {
+  [ -f "$1" ] || skip "$1 has not been built (Packaging.DebBuild builds it)"
+}
+
 check_lintian() {
   deb=$1 expected=$2
   need lintian lintian
+  need_deb "$deb"
   out=$(lintian --info --display-level '>=pedantic' --tag-display-limit 0 "$deb" 2>&1)
   echo "$out"
   if echo "$out" | grep -q '^E: '; then
@@ -86,6 +92,7 @@ check_deb_install() {
   deb=$1
   need dpkg dpkg
   [ "$(id -u)" -eq 0 ] || skip "installing a package needs root"
+  need_deb "$deb"
   name=$(dpkg-deb --field "$deb" Package) || fail "cannot read $deb"
   case $(dpkg-query -W -f='${db:Status-Abbrev}' "$name" 2>/dev/null) in
     "" | un*) ;;
