@@ -6,7 +6,8 @@
 #   check.sh appstream METAINFO...   appstreamcli validate --pedantic: not one remark
 #   check.sh desktop DESKTOP         desktop-file-validate: not one remark
 #   check.sh manpage PAGE            man renders the page without a warning
-#   check.sh deb-build BUILD DEB     cpack builds DEB from the build folder
+#   check.sh deb-build BUILD DEB     cpack builds DEB from the build folder, with
+#                                    its runtime libraries and valid AppStream data
 #   check.sh lintian DEB WARNINGS    lintian: no error, and no warning that the
 #                                    file WARNINGS does not list
 #   check.sh deb-install DEB         dpkg installs DEB, the installed game plays
@@ -65,6 +66,17 @@ check_deb_build() {
   dpkg-deb --info "$deb"
   # The runtime libraries come from dpkg-shlibdeps, not from a list kept by hand.
   dpkg-deb --field "$deb" Depends | grep -q 'libsdl2' || fail "the package does not depend on SDL2"
+  # The metainfo, the desktop entry and the icons as the package installs
+  # them, checked together.
+  if command -v appstreamcli >/dev/null 2>&1; then
+    tree=$(mktemp -d)
+    dpkg-deb -x "$deb" "$tree"
+    out=$(appstreamcli validate-tree --pedantic --no-net "$tree" 2>&1)
+    status=$?
+    rm -rf "$tree"
+    echo "$out"
+    [ $status -eq 0 ] && ! echo "$out" | grep -q '^ *[EWIP]: ' || fail "appstreamcli has remarks on the package's files"
+  fi
 }
 
 # The package tests skip when the package could not be built here.
