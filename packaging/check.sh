@@ -100,6 +100,22 @@ check_lintian() {
   [ -z "$unexpected" ] || fail "lintian warnings not listed in $expected:$unexpected"
 }
 
+# dpkg gives up at once when apt or another dpkg holds its lock: try again
+# for a minute.
+dpkg_when_free() {
+  tries=0
+  while :; do
+    out=$(dpkg "$@" 2>&1)
+    status=$?
+    echo "$out"
+    if [ $status -eq 0 ] || ! echo "$out" | grep -q 'lock' || [ $tries -ge 30 ]; then
+      return $status
+    fi
+    tries=$((tries + 1))
+    sleep 2
+  done
+}
+
 check_deb_install() {
   deb=$1
   need dpkg dpkg
@@ -119,7 +135,7 @@ check_deb_install() {
     [ -e "$path" ] && echo "$path"
   done <"$work/paths" >"$work/before"
 
-  dpkg -i "$deb" || fail "dpkg could not install $deb"
+  dpkg_when_free -i "$deb" || fail "dpkg could not install $deb"
   game=/usr/games/grovewright
   [ -x "$game" ] || fail "$game is not installed"
   # The installed game plays level 1 from /usr/share/grovewright, with a home
@@ -134,7 +150,7 @@ check_deb_install() {
   [ -f "$work/home/.local/share/grovewright/replays/last.replay" ] ||
     fail "the installed game did not write to ~/.local/share/grovewright"
 
-  dpkg --purge "$name" || fail "dpkg could not remove $name"
+  dpkg_when_free --purge "$name" || fail "dpkg could not remove $name"
   [ -z "$(dpkg-query -W -f='${db:Status-Abbrev}' "$name" 2>/dev/null | grep -v '^un')" ] ||
     fail "$name is still known to dpkg"
   left=""
