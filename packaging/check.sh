@@ -44,7 +44,7 @@ check_desktop() {
   out=$(desktop-file-validate "$1" 2>&1)
   status=$?
   [ -z "$out" ] || echo "$out"
-  [ $status -eq 0 ] && [ -z "$out" ] || fail "desktop-file-validate has remarks on $1"
+  if [ $status -ne 0 ] || [ -n "$out" ]; then fail "desktop-file-validate has remarks on $1"; fi
 }
 
 check_manpage() {
@@ -53,7 +53,7 @@ check_manpage() {
   out=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null)
   status=$?
   [ -z "$out" ] || echo "$out"
-  [ $status -eq 0 ] && [ -z "$out" ] || fail "man warns about $1"
+  if [ $status -ne 0 ] || [ -n "$out" ]; then fail "man warns about $1"; fi
 }
 
 check_deb_build() {
@@ -75,7 +75,9 @@ check_deb_build() {
     status=$?
     rm -rf "$tree"
     echo "$out"
-    [ $status -eq 0 ] && ! echo "$out" | grep -q '^ *[EWIP]: ' || fail "appstreamcli has remarks on the package's files"
+    if [ $status -ne 0 ] || echo "$out" | grep -q '^ *[EWIP]: '; then
+      fail "appstreamcli has remarks on the package's files"
+    fi
   fi
 }
 
@@ -142,7 +144,7 @@ check_deb_install() {
   # of its own for the player's files.
   mkdir -p "$work/home"
   echo "590 dump $work/state.json" >"$work/script.txt"
-  HOME="$work/home" XDG_DATA_HOME= SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+  HOME="$work/home" XDG_DATA_HOME='' SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
     "$game" --headless --play "Game Levels" 1 --ticks 600 --script "$work/script.txt" ||
     fail "the installed game did not play level 1"
   grep -q '"screen_state_name":"playing"' "$work/state.json" || fail "the installed game is not playing"
@@ -151,8 +153,9 @@ check_deb_install() {
     fail "the installed game did not write to ~/.local/share/grovewright"
 
   dpkg_when_free --purge "$name" || fail "dpkg could not remove $name"
-  [ -z "$(dpkg-query -W -f='${db:Status-Abbrev}' "$name" 2>/dev/null | grep -v '^un')" ] ||
+  if dpkg-query -W -f='${db:Status-Abbrev}' "$name" 2>/dev/null | grep -qv '^un'; then
     fail "$name is still known to dpkg"
+  fi
   left=""
   while read -r path; do
     if [ -e "$path" ] && ! grep -qxF "$path" "$work/before"; then
