@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool sox desktop-file-utils strace
+  appstream lintian dpkg-dev file man-db groff-base
   fonts-dejavu-core fonts-dejavu-extra fonts-linuxlibertine fonts-urw-base35 fonts-ebgaramond
 )
 

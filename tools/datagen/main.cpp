@@ -6,6 +6,8 @@
 //   datagen contact-sheet OUT.png --content DIR
 //   datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]
 //   datagen icon OUT.png [--zoom SIZE]
+//   datagen icons DIR --name NAME
+//   datagen icon-sheet OUT.png
 //                                               (board, menu, map, splash, story, hiscore, gameover, credits)
 #include <cstdlib>
 #include <exception>
@@ -28,6 +30,9 @@ int Usage() {
                "  datagen contact-sheet OUT.png --content DIR\n"
                "  datagen scene NAME OUT.png --content DIR [--vision grey|deuteranopia]\n"
                "  datagen icon OUT.png [--zoom SIZE]   the desktop icon (256 pixels unless a size is given)\n"
+               "  datagen icons DIR --name NAME        the icon theme's files: DIR/<N>x<N>/apps/NAME.png for\n"
+               "                                       16 to 512 pixels and DIR/scalable/apps/NAME.svg\n"
+               "  datagen icon-sheet OUT.png           every size of the icon on one picture, magnified\n"
                "    scenes: board menu map splash story hiscore gameover credits\n";
   return 2;
 }
@@ -42,6 +47,7 @@ int main(int argc, char** argv) {
   TGenOptions options;
   options.Jobs = static_cast<int>(std::max(1u, std::min(4u, std::thread::hardware_concurrency())));
   int zoom = 4;
+  std::string name;
   TVision vision = TVision::Normal;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -64,6 +70,8 @@ int main(int argc, char** argv) {
         options.Jobs = std::max(1, std::atoi(value().c_str()));
       else if (a == "--zoom")
         zoom = std::max(1, std::atoi(value().c_str()));
+      else if (a == "--name")
+        name = value();
       else if (a == "--vision")
         vision = VisionByName(value());
       else if (a == "--verbose")
@@ -90,6 +98,14 @@ int main(int argc, char** argv) {
     if (command == "scene" && positional.size() == 2) return WriteScene(positional[0], positional[1], options, vision);
     if (command == "icon" && positional.size() == 1) {
       WriteAppIcon(positional[0], zoom > 4 ? zoom : 256);
+      return 0;
+    }
+    if (command == "icons" && positional.size() == 1 && !name.empty()) {
+      WriteAppIconTheme(positional[0], name);
+      return 0;
+    }
+    if (command == "icon-sheet" && positional.size() == 1) {
+      WriteAppIconSheet(positional[0]);
       return 0;
     }
   } catch (const std::exception& e) {
