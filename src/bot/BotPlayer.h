@@ -1,7 +1,7 @@
 // The level bot: a player that plays a level of the real game in process,
 // through the same mouse a person uses. Once the last move's lines have
 // broken it thinks for a human while (seeded), picks the best line-making
-// swap among the pieces that have come to rest (BotMoves.h), moves the cursor
+// swap among the pieces that have come to rest (board/MoveFinder.h), moves the cursor
 // onto the piece, clicks, moves onto the neighbour and clicks again; then it
 // watches the board's flags until the level is cleared or the time is over.
 // When a pot is full it clicks the spell button and casts the spell where its
