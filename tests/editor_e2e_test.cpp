@@ -49,6 +49,7 @@ constexpr const char* kAllowWater = "417 432";
 constexpr const char* kAllowShadow = "417 510";
 constexpr const char* kOptionsOk = "324 537";
 constexpr const char* kTestOk = "400 408";
+constexpr const char* kConfirmYes = "320 260";
 constexpr const char* kGoToOk = "338 336";
 constexpr const char* kAdventure = "100 270";
 constexpr const char* kPackSecond = "400 170";
@@ -137,8 +138,11 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
   s.Click(kAllowWater);
   s.Click(kAllowShadow);
   s.Click(kOptionsOk);
-  // Right after a load the clean needs no question: every cell is gone.
+  // The clean asks first, as the level has cells to lose: "Yes", and every
+  // cell is gone.
   s.Click(kBarClean);
+  s.At(6, "dump asked.json");
+  s.Click(kConfirmYes);
   s.At(6, "dump cleaned.json");
   // Three groups of three boxes, each under a line of trees (orange fields,
   // blue fields, iron), and wood under fire; above them pieces that fall in
@@ -223,6 +227,7 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
   const std::string created = game.Read("created.json");
   EXPECT_EQ(Editor(created, "pack"), "\"My Pack\"");
   EXPECT_EQ(Editor(created, "bar_level"), "\"Level 1/1\"");
+  EXPECT_EQ(Editor(game.Read("asked.json"), "question"), "\"Are you sure you want to clean this level?\"");
   EXPECT_EQ(game_test::DumpNumber(game.Read("cleaned.json"), "tab", "cells"), 0);
   EXPECT_EQ(Editor(game.Read("painted.json"), "modified"), "1");
   EXPECT_EQ(Editor(game.Read("saved.json"), "modified"), "0");

@@ -68,7 +68,7 @@ TEST_F(Hints, FirstHintOpensThreeHundredOneTicksIntoPlay) {
   EXPECT_EQ(Main().HintX, 225);
   EXPECT_EQ(Main().HintY, 405);
   EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Left, 100);
-  EXPECT_EQ(Text(TControlName::HelpText), "Create Matches of 3 in a row by clicking on adjacent pieces to swap them.");
+  EXPECT_EQ(Text(TControlName::HelpText), "Make matches of 3 in a row: click two neighbouring pieces to swap them.");
   EXPECT_EQ(Player().TutorialFlags[1], 1);
   // While the bubble is up the clock and the board stand still.
   const int elapsed = B().ElapsedSeconds;
@@ -154,7 +154,7 @@ TEST_F(Tally, CountsSecondsThenManaEverySecondTickAfterTwoSecondPauses) {
   EXPECT_EQ(form->Bounds.Left, 400 - form->Width() / 2);
   EXPECT_EQ(form->Bounds.Top, 300 - form->Height() / 2);
   EXPECT_FALSE(ButtonVisible(Game->GuiBase1, TControlName::nlNext));
-  EXPECT_EQ(Text(TControlName::nlTime), "10");
+  EXPECT_EQ(Text(TControlName::nlTime), "10 s");
   EXPECT_EQ(Text(TControlName::nlMana), "3");
   EXPECT_EQ(Text(TControlName::nlLives), "3");
   EXPECT_EQ(B().TimeBonusLeft, 10);
@@ -163,7 +163,7 @@ TEST_F(Tally, CountsSecondsThenManaEverySecondTickAfterTwoSecondPauses) {
   EXPECT_EQ(B().Bonus, 0) << "two seconds of rest first";
   Tick();
   EXPECT_EQ(B().Bonus, 100);
-  EXPECT_EQ(Text(TControlName::nlTime), "9");
+  EXPECT_EQ(Text(TControlName::nlTime), "9 s");
   EXPECT_EQ(Count("play:contagem-pontos.ogg"), 1);
   Tick(18);  // tick 260: the last second
   EXPECT_EQ(B().TimeBonusLeft, 0);

@@ -203,7 +203,7 @@ TEST_F(StoryE2E, TheLastLevelOfAnotherPackLeadsToTheEndCredits) {
   auto game = Folder("other-pack", 1, 100, "Meadow");
   const std::string before = game->Read("data/hiscore.arv");
   const std::string script =
-      game->Script("s.txt", WinLevel(10) + NextAt(1250) + "1260 dump credits.json\n1262 quit\n");
+      game->Script("s.txt", WinLevel(10) + NextAt(1250) + "1270 click 400 377\n1280 dump credits.json\n1282 quit\n");
   ASSERT_EQ(game->Run("--seed 3 --play Meadow 1 --script " + script), 0) << game->Errors;
   const std::string credits = game->Read("credits.json");
   EXPECT_EQ(Number(credits, "screen_state"), 6);
@@ -218,7 +218,7 @@ TEST_F(StoryE2E, ARelaxedGameNeverTouchesTheHiscores) {
   // and the first hint at about 1060.
   const std::string script = game->Script(
       "s.txt", NewPlayerThen(kRelaxed) + "210 dump map.json\n500 click 400 300\n1070 click 437 349\n" +
-                   WinLevel(1080) + NextAt(2100) + "2110 dump credits.json\n2112 quit\n");
+                   WinLevel(1080) + NextAt(2100) + "2120 click 400 377\n2130 dump credits.json\n2132 quit\n");
   ASSERT_EQ(game->Run("--seed 3 --script " + script), 0) << game->Errors;
   EXPECT_EQ(Number(game->Read("map.json"), "screen_state"), 8);
   const std::string credits = game->Read("credits.json");

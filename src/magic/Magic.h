@@ -14,6 +14,7 @@ class TMagicHost;
 class TGameSprite;
 class TJsonWriter;
 class TXParticleSystem;
+struct TClockLook;
 
 // A cell of a spell's area, relative to the clicked cell.
 struct TSpellOffset {
@@ -49,6 +50,8 @@ class TArvanelMagics : public TAnimSprite {
   void OnCollision(TSprite& other) override;
 
   const int Element;
+  // Ticks since the button rose: the beat of its halo.
+  int PulseTicks = 0;
 
  protected:
   TMagicHost& Game;
@@ -82,7 +85,7 @@ class TGUI : public TAnimSprite {
   int LastVineWidth = 336;
 
  private:
-  void DrawVine();
+  void DrawVine(const TClockLook& look);
   void DrawPots();
   void RaiseButtons();
   TMagicHost& Game;
