@@ -390,10 +390,9 @@ void TLevelEditor::Tell(const std::string& message) {
 // ---- Painting ----------------------------------------------------------------------
 
 void TLevelEditor::FrameStart() {
-  // Whether the left button is held, however the mouse reports it: with
-  // ClearOnUpdate a press shows in one frame only, and then the button is
-  // held until its release shows.
-  Held_ = Game.aMouse.Pressed(0) || (Held_ && !Game.aMouse.Released(0));
+  // Whether the left button is held, however the mouse reports presses
+  // (with ClearOnUpdate a press shows in one frame only).
+  Held_ = Game.aMouse.Held(0);
   const bool pressed = Held_;
   const int taken = Game.GuiBase1.LeftPressesTaken();
   // A press that a form's control took is the form's, not the board's, for
