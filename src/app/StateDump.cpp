@@ -12,6 +12,7 @@
 #include "engine/particles/XParticleSystem.h"
 #include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "screens/Credits.h"
 #include "screens/HiscoreScreen.h"
 #include "screens/HistorySprites.h"
 
@@ -110,6 +111,8 @@ void Tmain::DumpScreens(TJsonWriter& j) {
   j.EndObject();
   j.BeginObject("credits");
   j.Value("running", CreditsRunning);
+  // Every line has gone by: the roll says how to go on.
+  j.Value("roll_over", Credits->RollOver());
   j.BeginArray("lines");
   for (const TCreditsText* line : lines) {
     j.BeginObject();

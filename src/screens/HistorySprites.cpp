@@ -94,10 +94,10 @@ void THistoryBackground::Draw() {
     // the places.
     const TRect& b = title.Box;
     TCanopyCanvas& canvas = *Engine->Canvas;
-    canvas.FillRect(static_cast<float>(b.Left - 15), static_cast<float>(b.Top - 6), static_cast<float>(b.Right + 15),
-                    static_cast<float>(b.Bottom + 6), 0xFF3A7FB8, kBlendAlpha);
-    canvas.FillRect(static_cast<float>(b.Left - 14), static_cast<float>(b.Top - 5), static_cast<float>(b.Right + 14),
-                    static_cast<float>(b.Bottom + 5), 0xE8101C24, kBlendAlpha);
+    canvas.FillRect(static_cast<float>(b.Left - 15), static_cast<float>(b.Top - 5), static_cast<float>(b.Right + 15),
+                    static_cast<float>(b.Bottom + 3), 0xFF3A7FB8, kBlendAlpha);
+    canvas.FillRect(static_cast<float>(b.Left - 14), static_cast<float>(b.Top - 4), static_cast<float>(b.Right + 14),
+                    static_cast<float>(b.Bottom + 2), 0xE8101C24, kBlendAlpha);
     const double scale = f->Scale;
     f->Scale = title.Scale;
     f->TextOutEx(title.Text, 0xFF00FFFF, static_cast<float>(b.Left), static_cast<float>(b.Top), 0xFF0000FF,

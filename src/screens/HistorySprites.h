@@ -93,7 +93,7 @@ class TCreditsText : public TSprite {
 // painted names of the places, and narrow enough to miss the castle in the
 // corner). An empty text on the story journey's map, which has none.
 constexpr int kMapTitleFont = 2;
-constexpr int kMapTitleTop = 14;
+constexpr int kMapTitleTop = 10;
 constexpr int kMapTitleWidest = 540;
 struct TMapTitle {
   std::string Text;
