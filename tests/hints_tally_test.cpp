@@ -104,6 +104,33 @@ TEST_F(Hints, ChainPointsAtTheFirstBoxFromTheBottomAndWaitsForAMissingKind) {
   EXPECT_EQ(Player().TutorialFlags[4], 2);
 }
 
+// The chain's words, in plain English, for each kind of box and field.
+TEST_F(Hints, TheChainExplainsEachBoxInPlainWords) {
+  struct TCase {
+    char Tab;
+    const char* Text;
+  } cases[] = {
+      {'2', "Behind this piece is a wooden box. Make a match over every wooden box to finish the level."},
+      {'3', "Behind this piece is an iron box. Make a match over an iron box to turn it into a wooden box."},
+      {'4', "In front of this piece is a blue force field, which locks the piece in place. Make matches with the "
+            "locked piece to break the field: it turns into an iron box."},
+      {'5', "In front of this piece is an orange force field, which locks the piece in place. Make matches with "
+            "the locked piece to weaken the field: it turns into a blue force field."},
+  };
+  for (int i = 0; i < 4; ++i) {
+    std::string tabs = "111";
+    tabs[1] = cases[i].Tab;
+    Build({"TBT", "BTB"}, {tabs});
+    Player().StartGame(true);
+    for (int flag = 1; flag <= 1 + i; ++flag) Player().TutorialFlags[flag] = 0;
+    Game->ScreenTicks = 0;
+    Tick(301);
+    ASSERT_TRUE(Game->HintShown) << cases[i].Tab;
+    EXPECT_EQ(Text(TControlName::HelpText), cases[i].Text);
+    Press(TControlName::HelpGuiContinue);
+  }
+}
+
 TEST_F(Hints, NoHintsOutsideTheCampaignOrWhilePaused) {
   Build({"TB"}, {"22"});
   Player().StartGame(false);

@@ -276,6 +276,12 @@ TEST(MagicBar, VineAndPotsFollowTheClockAndTheMana) {
   EXPECT_EQ(PotEmptyRows(0), 31);
   EXPECT_EQ(PotEmptyRows(30), 16);
   EXPECT_EQ(PotEmptyRows(60), 0);
+  // Short of full, a pot keeps the ring and a band of empty glass under it:
+  // one dark row would read as full.
+  EXPECT_EQ(PotEmptyRows(59), 7);
+  EXPECT_EQ(PotEmptyRows(50), 7);
+  EXPECT_EQ(PotEmptyRows(40), 11);
+  for (int mana = 1; mana <= 60; ++mana) EXPECT_LE(PotEmptyRows(mana), PotEmptyRows(mana - 1)) << mana;
 }
 
 }  // namespace
