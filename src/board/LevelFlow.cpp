@@ -37,9 +37,9 @@ void TBoard::ShowLevelResult() {
   SetLabelColors(gui, TControlName::nlBonusPoints, kWhite, kWhite);
   SetLabelText(gui, TControlName::nlScore, std::to_string(player.Score));
   SetLabelText(gui, TControlName::nlTime, SecondsText(Options.LevelTime - ElapsedSeconds));
-  // Relaxed play has no clock, so no time left to tell.
-  for (TControlName row : {TControlName::nlTimeCaption, TControlName::nlTime})
-    ShowControl(gui, row, !Game.RelaxedMode);
+  // Relaxed play has no clock, so no time left to tell: its row says so.
+  SetLabelText(gui, TControlName::nlTimeCaption, Game.RelaxedMode ? "No clock in relaxed play" : "Time left");
+  ShowControl(gui, TControlName::nlTime, !Game.RelaxedMode);
   SetLabelText(gui, TControlName::nlMana, std::to_string(player.ManaTotal()));
   for (TControlName label : {TControlName::nlScore, TControlName::nlTime, TControlName::nlMana})
     SetLabelColors(gui, label, kResultTop, kResultBottom);

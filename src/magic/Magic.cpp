@@ -1,5 +1,6 @@
 #include "magic/Magic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -24,9 +25,9 @@ constexpr int kVineLength = 336;
 constexpr int kVineHeight = 69;
 constexpr int kVineTop = 540;
 constexpr int kPotSize = 31;
-// The empty rows a pot short of full shows at least: the gold ring and a
-// band of empty glass under it.
-constexpr int kLeastEmptyRows = 7;
+// The empty rows a pot short of full shows at least: the gold ring and the
+// top third of the flask.
+constexpr int kLeastEmptyRows = 11;
 // The halo of a full pot's button: its size, and the ticks of one pulse.
 constexpr int kGlowSize = 64;
 constexpr int kGlowPulseTicks = 96;
@@ -93,11 +94,13 @@ int VineWidth(int elapsed, int levelTime) {
 
 int PotEmptyRows(int mana) {
   if (mana >= kManaFull) return 0;
-  const double h = std::ceil(kPotSize - kPotSize * static_cast<double>(mana) / kManaFull);
-  // A pot short of full keeps the top of its flask empty, clearly below the
-  // rim: one row of dark glass under the gold ring would read as full.
-  if (h <= kLeastEmptyRows) return kLeastEmptyRows;
-  return h >= kPotSize ? kPotSize : static_cast<int>(h);
+  if (mana <= 0) return kPotSize;
+  // Short of full, the liquid rises over the flask's lower two thirds only:
+  // its top third stays dark glass until the last point fills it at once.
+  // (Risen in proportion to the whole flask, a pot one point short would
+  // show a single dark row under its gold ring and read as full.)
+  const int filled = static_cast<int>(std::ceil((kPotSize - kLeastEmptyRows) * static_cast<double>(mana) / kManaFull));
+  return kPotSize - filled;
 }
 
 // ---------------------------------------------------------------------------
@@ -201,8 +204,11 @@ void TGUI::Draw() {
     if (const TBoard* board = Game.BoardIfAny()) {
       if (TCanopyFont* font = Game.Fonts.Items(2)) {
         font->Scale = 1.0;
-        font->TextOut("Time Remaining : " + ClockText(board->Options.LevelTime - board->ElapsedSeconds),
-                      0xFFFFFFFF, 500, 5);
+        // From x 500, or further left when the font's spacing would run the
+        // seconds off the screen's edge.
+        const std::string text = "Time Remaining : " + ClockText(board->Options.LevelTime - board->ElapsedSeconds);
+        const float x = std::min(500.0f, 792.0f - static_cast<float>(font->TextWidth(text)));
+        font->TextOut(text, 0xFFFFFFFF, x, 5);
       }
     }
   }

@@ -36,7 +36,8 @@ TPotPlace PotPlace(int element);
 // The vine's length in pixels after `elapsed` of `levelTime` seconds: 336 at
 // the start, 0 at the limit.
 int VineWidth(int elapsed, int levelTime);
-// Rows of the empty pot still drawn over the full one for `mana` points.
+// Rows of the empty pot still drawn over the full one for `mana` points: 31
+// for none, 0 only for a full pot; short of full the top third stays empty.
 int PotEmptyRows(int mana);
 
 // A spell button over a full pot. It pulses until the player clicks it, which

@@ -63,7 +63,7 @@ void TStoryScreens::ShowStory() {
     f->Scale = 1.0;
     skipX = 786.0f - static_cast<float>(f->TextWidth(skip));
   }
-  THistoryText* hint = AddHistoryText(Game, skip, 1, kStoryTicks / 120 - 2, 572, ssStory, 1, skipX);
+  THistoryText* hint = AddHistoryText(Game, skip, 1, kStoryTicks / 120 - 2, 578, ssStory, 1, skipX);
   hint->Color1 = 0xFFB0C8B8;
   hint->Color2 = 0xFF708878;
   Game.PlayGameMusic("GameHistoryMusic", true);
