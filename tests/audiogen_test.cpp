@@ -488,7 +488,8 @@ TEST(AudiogenEffects, EveryEffectIsShortAudibleAndEndsWithoutAClick) {
   const std::vector<std::string> expected = {
       "break-tab.ogg", "break-wood.ogg",  "break-steel.ogg", "checkbox.ogg",        "force-field-off.ogg",
       "magic-cast.ogg", "menu-select.ogg", "mouse-over-menu.ogg", "contagem-pontos.ogg", "snap.ogg",
-      "swap1.ogg",     "swapback.ogg",    "roll.ogg",        "pontos-subindo.ogg",  "digitac.ogg"};
+      "swap1.ogg",     "swapback.ogg",    "roll.ogg",        "pontos-subindo.ogg",  "digitac.ogg",
+      "clock-tick.ogg"};
   ASSERT_EQ(EffectFiles(), expected);
   for (const std::string& f : EffectFiles()) {
     SCOPED_TRACE(f);

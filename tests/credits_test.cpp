@@ -49,6 +49,21 @@ TEST(Credits, TheShippedWordsFitTheLayout) {
   EXPECT_EQ(layout[27].Font, 2);
 }
 
+// The credits speak to players: no placeholder web addresses (the game has
+// no page of its own, so those lines stay empty) and no developers' tools
+// among the testers.
+TEST(Credits, TheShippedWordsAreForPlayers) {
+  const std::vector<std::string> texts = Shipped();
+  ASSERT_EQ(texts.size(), 38u);
+  for (const std::string& t : texts) {
+    for (const char* word : {"www.", ".example", "http", "Sanitizer", "UBSan", "libFuzzer"})
+      EXPECT_EQ(t.find(word), std::string::npos) << t;
+  }
+  EXPECT_EQ(texts[30], "") << "the engine's address";
+  EXPECT_EQ(texts[37], "") << "the studio's address";
+  for (size_t i = 12; i <= 15; ++i) EXPECT_FALSE(texts[i].empty()) << "a tester's line " << i;
+}
+
 TEST(Credits, MistakesInTheWordsAreNamedWithTheirLine) {
   std::vector<std::string> texts = Shipped();
   texts[2] = "Design";  // a heading out of its place

@@ -127,7 +127,7 @@ TEST(DataManifest, EditorIconsAndFonts) {
   for (size_t i = 0; i < GameFonts().size(); ++i) EXPECT_EQ(GameFonts()[i].Number, static_cast<int>(i));
   EXPECT_EQ(PictureFiles().front(), "mainscreen.jpg");
   EXPECT_EQ(PictureFiles().back(), "world11.jpg");
-  EXPECT_EQ(SoundFiles().size(), 30u);
+  EXPECT_EQ(SoundFiles().size(), 31u);
 }
 
 // Every image name in the game's code is one the archives hold, and every

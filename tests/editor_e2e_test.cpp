@@ -49,10 +49,14 @@ constexpr const char* kAllowWater = "417 432";
 constexpr const char* kAllowShadow = "417 510";
 constexpr const char* kOptionsOk = "324 537";
 constexpr const char* kTestOk = "400 408";
+constexpr const char* kConfirmYes = "320 260";
 constexpr const char* kGoToOk = "338 336";
 constexpr const char* kAdventure = "100 270";
 constexpr const char* kPackSecond = "400 170";
 constexpr const char* kPackOk = "367 369";
+constexpr const char* kEditPack = "500 354";
+constexpr const char* kBarNext = "109 577";
+constexpr const char* kQuitNoSave = "397 353";
 
 // An input script built in order, each command some ticks after the last.
 class TScript {
@@ -137,8 +141,11 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
   s.Click(kAllowWater);
   s.Click(kAllowShadow);
   s.Click(kOptionsOk);
-  // Right after a load the clean needs no question: every cell is gone.
+  // The clean asks first, as the level has cells to lose: "Yes", and every
+  // cell is gone.
   s.Click(kBarClean);
+  s.At(6, "dump asked.json");
+  s.Click(kConfirmYes);
   s.At(6, "dump cleaned.json");
   // Three groups of three boxes, each under a line of trees (orange fields,
   // blue fields, iron), and wood under fire; above them pieces that fall in
@@ -223,6 +230,7 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
   const std::string created = game.Read("created.json");
   EXPECT_EQ(Editor(created, "pack"), "\"My Pack\"");
   EXPECT_EQ(Editor(created, "bar_level"), "\"Level 1/1\"");
+  EXPECT_EQ(Editor(game.Read("asked.json"), "question"), "\"Are you sure you want to clean this level?\"");
   EXPECT_EQ(game_test::DumpNumber(game.Read("cleaned.json"), "tab", "cells"), 0);
   EXPECT_EQ(Editor(game.Read("painted.json"), "modified"), "1");
   EXPECT_EQ(Editor(game.Read("saved.json"), "modified"), "0");
@@ -298,6 +306,187 @@ TEST_F(EditorE2E, APackDrawnInTheEditorIsTestedSavedDecompiledAndPlayed) {
   EXPECT_NE(play.find("\"screen_state_name\":\"playing\""), std::string::npos) << play.substr(0, 300);
   EXPECT_NE(play.find("\"pack\":\"My Pack\""), std::string::npos);
   EXPECT_EQ(game_test::DumpNumber(play, "level", "board"), 1);
+}
+
+// A test play after a relaxed game: relaxed play stands the level clock
+// still, but the test races it all the same, and its result tells the time
+// the test took.
+TEST_F(EditorE2E, TestPlayAfterARelaxedGameRunsItsClockAndTellsTheTimeTaken) {
+  GameRunner game("editor-relaxed");
+  ASSERT_TRUE(game.WriteLevel("Tess", 1, {"TTBT", "BFWF"}, {"1121", "1111"}, 100)) << game.Errors;
+  TScript s;
+  s.At(300, "key Escape");  // the relaxed game's quit menu
+  s.At(20, std::string("click ") + kQuitNoSave);
+  s.At(150, std::string("click ") + kOptions);
+  s.At(20, std::string("click ") + kGoLevelEditor);
+  s.At(20, std::string("click ") + kEditPack);
+  s.At(20, "dump editing.json");
+  s.Click(kBarTest);
+  s.At(4 * 121 + 10, "dump testing.json");
+  s.Cell(3, 1);
+  s.Cell(4, 1);
+  s.At(600, "dump result.json");
+  s.At(2, "quit");
+  ASSERT_EQ(game.Run("--seed 7 --relaxed --play Tess 1 --script " + game.Script("s.txt", s.Text())), 0)
+      << game.Errors;
+  const std::string editing = game.Read("editing.json");
+  ASSERT_EQ(Editor(editing, "in_level"), "1") << editing.substr(0, 300);
+  EXPECT_EQ(game_test::DumpNumber(editing, "relaxed"), 1) << "the last game was relaxed";
+  const std::string testing = game.Read("testing.json");
+  EXPECT_NE(testing.find("\"screen_state_name\":\"editor_test\""), std::string::npos);
+  EXPECT_EQ(game_test::DumpNumber(testing, "elapsed_seconds", "board"), 4) << "the test's clock runs";
+  EXPECT_NE(testing.find("\"clock\":\"96\""), std::string::npos) << "the bar shows the seconds left";
+  const std::string result = game.Read("result.json");
+  ASSERT_NE(result.find("\"LevelTestCompleted\""), std::string::npos) << result.substr(0, 300);
+  // The win came a moment after the fourth second.
+  const std::string taken = "\"ltTimeToComplete\":\"00:00:0";
+  const size_t at = result.find(taken);
+  ASSERT_NE(at, std::string::npos) << result.substr(result.find("\"labels\""), 300);
+  const int seconds = result[at + taken.size()] - '0';
+  EXPECT_GE(seconds, 4) << "the time taken";
+  EXPECT_LE(seconds, 5);
+  EXPECT_NE(result.find("\"ltTimeRemain\":\"00:01:" + std::to_string(100 - seconds - 60) + "\""), std::string::npos);
+}
+
+// "OK" in the level's options marks the level changed: "Save" and "Cancel"
+// wake up.
+TEST_F(EditorE2E, TheOptionsOkMarksTheLevelChanged) {
+  GameRunner game("editor-options");
+  WriteKnownPlayer(game.Home);
+  TScript s;
+  s.At(1, "key Escape");
+  s.At(129, std::string("click ") + kOptions);
+  s.At(20, std::string("click ") + kGoLevelEditor);
+  s.At(2, "text \"Opts\"");
+  s.At(8, std::string("click ") + kCreatePack);
+  s.At(20, "dump created.json");
+  s.Click(kBarOptions);
+  s.Retype(kLevelTime, 5, "150");
+  s.Click(kOptionsOk);
+  s.At(10, "dump applied.json");
+  s.At(2, "quit");
+  ASSERT_EQ(game.Run("--seed 7 --script " + game.Script("s.txt", s.Text())), 0) << game.Errors;
+  const std::string created = game.Read("created.json");
+  EXPECT_EQ(Editor(created, "modified"), "0");
+  EXPECT_EQ(created.find("\"gpSave\""), std::string::npos);
+  const std::string applied = game.Read("applied.json");
+  EXPECT_EQ(Editor(applied, "modified"), "1");
+  EXPECT_NE(applied.find("\"gpSave\""), std::string::npos) << "Save is enabled";
+  EXPECT_NE(applied.find("\"gpCancel\""), std::string::npos) << "Cancel is enabled";
+  EXPECT_NE(applied.find("\"level_time\":150"), std::string::npos);
+}
+
+// "Edit Pack" says what is missing rather than doing nothing; with packs
+// listed the first one is chosen already.
+TEST_F(EditorE2E, EditPackWithNothingToEditSaysWhatToDo) {
+  for (const bool withPack : {false, true}) {
+    GameRunner game(withPack ? "editor-edit-one" : "editor-edit-none");
+    WriteKnownPlayer(game.Home);
+    if (withPack) {
+      ASSERT_TRUE(game.WriteLevel("Tess", 1, {"TTBT", "BFWF"}, {"1121", "1111"})) << game.Errors;
+    }
+    TScript s;
+    s.At(1, "key Escape");
+    s.At(129, std::string("click ") + kOptions);
+    s.At(20, std::string("click ") + kGoLevelEditor);
+    s.At(20, std::string("tap ") + kEditPack);
+    s.At(20, "dump pressed.json");
+    s.At(2, "quit");
+    ASSERT_EQ(game.Run("--seed 7 --script " + game.Script("s.txt", s.Text())), 0) << game.Errors;
+    const std::string pressed = game.Read("pressed.json");
+    if (withPack) {
+      EXPECT_EQ(Editor(pressed, "in_level"), "1") << "the first pack is chosen when the list opens";
+      EXPECT_EQ(Editor(pressed, "pack"), "\"Tess\"");
+    } else {
+      EXPECT_EQ(Editor(pressed, "in_level"), "0");
+      EXPECT_EQ(Editor(pressed, "message"),
+                "\"There is no level pack to edit yet. Type a name for a new pack and press \\\"Create\\\".\"");
+    }
+  }
+}
+
+// The bar's icons name themselves when the cursor rests on one for half a
+// second; moving on or pressing hides the name.
+TEST_F(EditorE2E, ToolTipsNameEachIconAfterHalfASecondsRest) {
+  GameRunner game("editor-tips");
+  WriteKnownPlayer(game.Home);
+  const std::string spawn = std::to_string(ToolX("spawn")) + " 537";
+  const std::string iron = std::to_string(ToolX("iron")) + " 537";
+  TScript s;
+  s.At(1, "key Escape");
+  s.At(129, std::string("click ") + kOptions);
+  s.At(20, std::string("click ") + kGoLevelEditor);
+  s.At(2, "text \"Tips\"");
+  s.At(8, std::string("click ") + kCreatePack);
+  s.At(20, "mouse " + spawn);
+  s.At(40, "dump early.json");
+  s.At(30, "dump spawn.json");
+  s.At(2, "screenshot tip.png");
+  s.At(2, "mouse " + iron);
+  s.At(4, "dump moved.json");
+  s.At(70, "dump iron.json");
+  s.At(2, "tap " + iron);  // a real mouse's quick click: the tool is taken, the tip goes
+  s.At(4, "dump tapped.json");
+  s.At(70, "dump back.json");
+  s.At(2, "click " + spawn);  // a press held over a frame
+  s.At(4, "dump clicked.json");
+  s.At(2, "mouse 400 300");  // over the board: no tip
+  s.At(80, "dump board.json");
+  s.At(2, "quit");
+  ASSERT_EQ(game.Run("--seed 7 --script " + game.Script("s.txt", s.Text())), 0) << game.Errors;
+  EXPECT_EQ(Editor(game.Read("early.json"), "tooltip"), "\"\"") << "not before half a second";
+  EXPECT_EQ(Editor(game.Read("spawn.json"), "tooltip"), "\"Spawn point (new pieces fall from it)\"");
+  EXPECT_EQ(Editor(game.Read("moved.json"), "tooltip"), "\"\"");
+  EXPECT_EQ(Editor(game.Read("iron.json"), "tooltip"), "\"Iron box\"");
+  const std::string tapped = game.Read("tapped.json");
+  EXPECT_EQ(Editor(tapped, "tooltip"), "\"\"");
+  EXPECT_EQ(Editor(tapped, "tool"), "14") << "the tap took the iron tool";
+  EXPECT_EQ(Editor(game.Read("back.json"), "tooltip"), "\"Iron box\"") << "resting again names it again";
+  const std::string clicked = game.Read("clicked.json");
+  EXPECT_EQ(Editor(clicked, "tooltip"), "\"\"");
+  EXPECT_EQ(Editor(clicked, "tool"), "2");
+  EXPECT_EQ(Editor(game.Read("board.json"), "tooltip"), "\"\"");
+  EXPECT_GT(game.Read("tip.png").size(), 1000u);
+}
+
+// The "-" key in a test play goes one level back, and the test goes on
+// there; Escape then leaves the test with the mouse reporting each press
+// once, and a drag tool in hand still paints every cell it is dragged over.
+TEST_F(EditorE2E, MinusInATestGoesBackALevelAndEscapeLeavesItClickByClick) {
+  GameRunner game("editor-minus");
+  WriteKnownPlayer(game.Home);
+  ASSERT_TRUE(game.WriteLevel("Duo", 1, {"TTBT", "BFWF"}, {"1121", "1111"})) << game.Errors;
+  ASSERT_TRUE(game.WriteLevel("Duo", 2, {"FTWB", "WBTF", "TFBW"}, {"2111", "1111", "1112"})) << game.Errors;
+  TScript s;
+  s.At(1, "key Escape");
+  s.At(129, std::string("click ") + kOptions);
+  s.At(20, std::string("click ") + kGoLevelEditor);
+  s.At(20, std::string("click ") + kEditPack);
+  s.Click(kBarNext);
+  s.Tool("wood");
+  s.Click(kBarTest);
+  s.At(60, "dump level2.json");
+  s.At(2, "char -");
+  s.At(30, "dump level1.json");
+  s.At(2, "key Escape");
+  s.At(10, "dump editor.json");
+  s.Drag({{6, 6}, {7, 6}, {8, 6}});
+  s.At(10, "dump dragged.json");
+  s.At(2, "quit");
+  ASSERT_EQ(game.Run("--seed 7 --script " + game.Script("s.txt", s.Text())), 0) << game.Errors;
+  const std::string level2 = game.Read("level2.json");
+  ASSERT_NE(level2.find("\"screen_state_name\":\"editor_test\""), std::string::npos) << level2.substr(0, 300);
+  EXPECT_EQ(game_test::DumpNumber(level2, "level", "board"), 2);
+  const std::string level1 = game.Read("level1.json");
+  EXPECT_NE(level1.find("\"screen_state_name\":\"editor_test\""), std::string::npos) << "the test goes on";
+  EXPECT_EQ(game_test::DumpNumber(level1, "level", "board"), 1);
+  EXPECT_EQ(game_test::DumpGrid(level1).At(3, 1).Tab, ttWood) << "level 1's own cells";
+  const std::string editor = game.Read("editor.json");
+  EXPECT_NE(editor.find("\"screen_state_name\":\"editor\""), std::string::npos);
+  EXPECT_EQ(Editor(editor, "clear_on_update"), "1") << "whatever the tool in hand";
+  EXPECT_EQ(Editor(editor, "tool"), "1");
+  const TBotGrid dragged = game_test::DumpGrid(game.Read("dragged.json"));
+  for (int c = 6; c <= 8; ++c) EXPECT_EQ(dragged.At(c, 6).Tab, ttWood) << "column " << c;
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ TEST_F(Hints, FirstHintOpensThreeHundredOneTicksIntoPlay) {
   EXPECT_EQ(Main().HintX, 225);
   EXPECT_EQ(Main().HintY, 405);
   EXPECT_EQ(Form(TControlName::HelpGUI)->Bounds.Left, 100);
-  EXPECT_EQ(Text(TControlName::HelpText), "Create Matches of 3 in a row by clicking on adjacent pieces to swap them.");
+  EXPECT_EQ(Text(TControlName::HelpText), "Make matches of 3 in a row: click two neighbouring pieces to swap them.");
   EXPECT_EQ(Player().TutorialFlags[1], 1);
   // While the bubble is up the clock and the board stand still.
   const int elapsed = B().ElapsedSeconds;
@@ -102,6 +102,33 @@ TEST_F(Hints, ChainPointsAtTheFirstBoxFromTheBottomAndWaitsForAMissingKind) {
   EXPECT_FALSE(Game->HintShown);
   EXPECT_EQ(Player().TutorialFlags[3], 2);
   EXPECT_EQ(Player().TutorialFlags[4], 2);
+}
+
+// The chain's words, in plain English, for each kind of box and field.
+TEST_F(Hints, TheChainExplainsEachBoxInPlainWords) {
+  struct TCase {
+    char Tab;
+    const char* Text;
+  } cases[] = {
+      {'2', "Behind this piece is a wooden box. Make a match over every wooden box to finish the level."},
+      {'3', "Behind this piece is an iron box. Make a match over an iron box to turn it into a wooden box."},
+      {'4', "In front of this piece is a blue force field, which locks the piece in place. Make matches with the "
+            "locked piece to break the field: it turns into an iron box."},
+      {'5', "In front of this piece is an orange force field, which locks the piece in place. Make matches with "
+            "the locked piece to weaken the field: it turns into a blue force field."},
+  };
+  for (int i = 0; i < 4; ++i) {
+    std::string tabs = "111";
+    tabs[1] = cases[i].Tab;
+    Build({"TBT", "BTB"}, {tabs});
+    Player().StartGame(true);
+    for (int flag = 1; flag <= 1 + i; ++flag) Player().TutorialFlags[flag] = 0;
+    Game->ScreenTicks = 0;
+    Tick(301);
+    ASSERT_TRUE(Game->HintShown) << cases[i].Tab;
+    EXPECT_EQ(Text(TControlName::HelpText), cases[i].Text);
+    Press(TControlName::HelpGuiContinue);
+  }
 }
 
 TEST_F(Hints, NoHintsOutsideTheCampaignOrWhilePaused) {
@@ -154,7 +181,7 @@ TEST_F(Tally, CountsSecondsThenManaEverySecondTickAfterTwoSecondPauses) {
   EXPECT_EQ(form->Bounds.Left, 400 - form->Width() / 2);
   EXPECT_EQ(form->Bounds.Top, 300 - form->Height() / 2);
   EXPECT_FALSE(ButtonVisible(Game->GuiBase1, TControlName::nlNext));
-  EXPECT_EQ(Text(TControlName::nlTime), "10");
+  EXPECT_EQ(Text(TControlName::nlTime), "10 s");
   EXPECT_EQ(Text(TControlName::nlMana), "3");
   EXPECT_EQ(Text(TControlName::nlLives), "3");
   EXPECT_EQ(B().TimeBonusLeft, 10);
@@ -163,7 +190,7 @@ TEST_F(Tally, CountsSecondsThenManaEverySecondTickAfterTwoSecondPauses) {
   EXPECT_EQ(B().Bonus, 0) << "two seconds of rest first";
   Tick();
   EXPECT_EQ(B().Bonus, 100);
-  EXPECT_EQ(Text(TControlName::nlTime), "9");
+  EXPECT_EQ(Text(TControlName::nlTime), "9 s");
   EXPECT_EQ(Count("play:contagem-pontos.ogg"), 1);
   Tick(18);  // tick 260: the last second
   EXPECT_EQ(B().TimeBonusLeft, 0);

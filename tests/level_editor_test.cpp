@@ -67,6 +67,11 @@ class LevelEditor : public PlayFixture {
     Frame(col, row, true);
     Frame(col, row, false);
   }
+  // Cleans the level, answering its question.
+  void Clean() {
+    E().CleanClicked();
+    if (Visible(N::formConfirmation)) Press(N::btnYes);
+  }
   void Paint(uint8_t tool, int col, int row) {
     E().SelectTool(tool);
     ClickCell(col, row);
@@ -175,29 +180,42 @@ TEST_F(LevelEditor, PaintingMarksTheLevelChangedAndNotTestedUntilItIsLoadedAgain
   EXPECT_EQ(Tab(5, 5).TabType, ttNone);
 }
 
-TEST_F(LevelEditor, CleanActsAtOnceAfterALoadAndAsksTheSecondTime) {
+TEST_F(LevelEditor, CleanAndFillAskEveryTimeTheyWouldWipeSomething) {
   NewPack("Mine");
+  // The new pack's filled level has cells to lose: even right after the
+  // load the clean asks first, and it asks again after a "No".
+  for (int time = 0; time < 2; ++time) {
+    E().CleanClicked();
+    ASSERT_TRUE(Visible(N::formConfirmation)) << "time " << time;
+    EXPECT_EQ(Text(N::Message), "Are you sure you want to clean this level?");
+    EXPECT_TRUE(Game->DialogOpen);
+    EXPECT_FALSE(Visible(N::BoardOperations));
+    Press(N::btnNo);
+    EXPECT_FALSE(Visible(N::formConfirmation));
+    EXPECT_TRUE(Visible(N::BoardOperations));
+    EXPECT_EQ(Tab(1, 1).TabType, ttTab) << "no: nothing is cleaned";
+  }
   E().CleanClicked();
-  EXPECT_FALSE(Visible(N::formConfirmation));
+  Press(N::btnYes);
+  EXPECT_FALSE(Game->DialogOpen);
   EXPECT_EQ(Tab(1, 1).TabType, ttNone);
   EXPECT_EQ(Tab(18, 12).TabType, ttNone);
-  Paint(etSpriteTree, 3, 3);
+  // An empty level has nothing to lose to a clean: no question.
   E().CleanClicked();
-  ASSERT_TRUE(Visible(N::formConfirmation));
-  EXPECT_EQ(Text(N::Message), "Are you sure you want to clean this level?");
-  EXPECT_TRUE(Game->DialogOpen);
-  EXPECT_FALSE(Visible(N::BoardOperations));
-  Press(N::btnNo);
   EXPECT_FALSE(Visible(N::formConfirmation));
-  EXPECT_TRUE(Visible(N::BoardOperations));
-  EXPECT_NE(PieceAt(3, 3), nullptr) << "no: nothing is cleaned";
+  // A piece would be lost to a fill: asked; "Yes" fills.
+  Paint(etSpriteTree, 3, 3);
   E().FillClicked();
+  ASSERT_TRUE(Visible(N::formConfirmation));
   EXPECT_EQ(Text(N::Message), "Are you sure you want to fill this level?");
   Press(N::btnYes);
   EXPECT_FALSE(Visible(N::formConfirmation));
   EXPECT_FALSE(Game->DialogOpen);
   EXPECT_EQ(Tab(1, 1).TabType, ttTab);
   EXPECT_EQ(PieceAt(3, 3), nullptr);
+  // Filling a level that is filled already changes nothing: no question.
+  E().FillClicked();
+  EXPECT_FALSE(Visible(N::formConfirmation));
 }
 
 TEST_F(LevelEditor, BackgroundButtonsStopAtElevenAndOneAndCancelPutsItBack) {
@@ -403,7 +421,7 @@ TEST_F(LevelEditor, AppendedLevelIsFilledAndSavedAtTheEndOfThePack) {
 
 TEST_F(LevelEditor, AWonTestIsRecordedAndThePlayerKeepsHisGame) {
   NewPack("Mine");
-  E().CleanClicked();
+  Clean();
   E().SelectTool(etWood);
   Frame(2, 3, true);
   Frame(3, 3, true);
@@ -437,7 +455,7 @@ TEST_F(LevelEditor, AWonTestIsRecordedAndThePlayerKeepsHisGame) {
 
 TEST_F(LevelEditor, TimeOverInATestNeverEndsTheGameAndEscapeRecordsNothing) {
   NewPack("Mine");
-  E().CleanClicked();
+  Clean();
   Paint(etWood, 2, 3);
   Paint(etSpriteTree, 2, 3);
   E().StartTest();
@@ -454,11 +472,12 @@ TEST_F(LevelEditor, TimeOverInATestNeverEndsTheGameAndEscapeRecordsNothing) {
   EXPECT_EQ(Player().Lives, 1) << "a test's retry costs no life";
 
   Game->FormKeyPress('-');
-  EXPECT_EQ(Game->ScreenState, ssEditorTest) << "the developer key waits for the test's end";
+  EXPECT_EQ(Game->ScreenState, ssEditorTest) << "level 1 has no level before it: the test goes on";
+  EXPECT_EQ(B().LevelNumber, 1);
   Game->FormKeyDown(plat::vkEscape);
   EXPECT_EQ(Game->ScreenState, ssEditor);
   EXPECT_TRUE(Visible(N::BoardOperations));
-  EXPECT_TRUE(Game->aMouse.ClearOnUpdate) << "the tool in hand is a click tool";
+  EXPECT_TRUE(Game->aMouse.ClearOnUpdate);
   EXPECT_EQ(Text(N::LevelStatus), "Not Tested");
   EXPECT_EQ(Tab(2, 3).TabType, ttWood);
 

@@ -55,7 +55,7 @@ TEST_F(LevelFlow, WonLevelFadesOutThenTheFirstTileToVanishOpensTheResult) {
   EXPECT_TRUE(Visible(TControlName::formNextLevel));
   EXPECT_EQ(B().TimeBonusLeft, 60);
   EXPECT_EQ(B().ElapsedSeconds, 40) << "a cleared board stops the clock";
-  EXPECT_EQ(Text(TControlName::nlTime), "60");
+  EXPECT_EQ(Text(TControlName::nlTime), "60 s");
   EXPECT_FALSE(ButtonVisible(Game->GuiBase1, TControlName::nlNext));
 }
 
@@ -140,10 +140,10 @@ TEST_F(LevelFlow, LastLifeEndsInTheGameOverScreenThatTakesAClickAfterEightSecond
   EXPECT_EQ(Game->ScreenState, ssGameOver);
   EXPECT_EQ(Game->ScreenTicks, 0);
   EXPECT_EQ(CountSprites("gameover.image"), 2);
-  bool words = false;
+  int words = 0;
   for (const TSprite* s : Game->SpriteEngine().SpriteList)
-    if (auto* t = dynamic_cast<const THistoryText*>(s)) words = words || t->Text == "GAME          OVER";
-  EXPECT_TRUE(words);
+    if (auto* t = dynamic_cast<const THistoryText*>(s)) words += t->Text == "GAME" || t->Text == "OVER";
+  EXPECT_EQ(words, 2);
   Tick(960);
   EXPECT_FALSE(Game->GameOverClickable);
   Tick();

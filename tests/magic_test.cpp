@@ -274,8 +274,17 @@ TEST(MagicBar, VineAndPotsFollowTheClockAndTheMana) {
   EXPECT_EQ(VineWidth(130, 100), 0) << "never negative after the limit";
   EXPECT_EQ(VineWidth(1, 3), 224);
   EXPECT_EQ(PotEmptyRows(0), 31);
-  EXPECT_EQ(PotEmptyRows(30), 16);
   EXPECT_EQ(PotEmptyRows(60), 0);
+  // Short of full, the liquid rises over the lower two thirds only: one
+  // point short, the top third is still dark glass, never a single dark row
+  // that reads as full; and every point shows.
+  EXPECT_EQ(PotEmptyRows(30), 21);
+  EXPECT_EQ(PotEmptyRows(59), 11);
+  EXPECT_EQ(PotEmptyRows(1), 30);
+  for (int mana = 1; mana < 60; ++mana) {
+    EXPECT_LE(PotEmptyRows(mana), PotEmptyRows(mana - 1)) << mana;
+    EXPECT_GE(PotEmptyRows(mana), 11) << mana;
+  }
 }
 
 }  // namespace

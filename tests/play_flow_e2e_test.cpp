@@ -129,7 +129,8 @@ TEST_F(PlayFlowE2E, WonLevelTalliesTheSameBonusSkippedOrWaitedAndNextEndsThePack
   // "Next" sits in the middle of the result form's foot.
   const std::string waited = "10 click " + At(3, 1) + "\n20 click " + At(4, 1) +
                              "\n1000 dump mid.json\n1002 screenshot mid.png\n2500 dump done.json\n"
-                             "2510 click 400 408\n2530 dump menu.json\n2532 quit\n";
+                             "2510 click 400 408\n2530 dump complete.json\n2540 click 400 377\n"
+                             "2560 dump menu.json\n2562 quit\n";
   ASSERT_TRUE(Play("Win", waited));
   const std::string mid = Dump("mid.json");
   EXPECT_TRUE(Has(mid, "\"gui\":[\"formNextLevel\"]")) << mid.substr(0, 400);
@@ -143,7 +144,9 @@ TEST_F(PlayFlowE2E, WonLevelTalliesTheSameBonusSkippedOrWaitedAndNextEndsThePack
   const long lineScore = 300;
   EXPECT_GT(score, lineScore + 90 * 100) << "about 96 seconds and 3 mana points";
   EXPECT_EQ((score - lineScore - 3 * 150) % 100, 0);
-  // The last level of a pack other than the story's leads to the end credits.
+  // The last level of a pack other than the story's says the pack is done,
+  // then "Continue" leads to the end credits.
+  EXPECT_TRUE(Has(Dump("complete.json"), "\"formPackComplete\""));
   EXPECT_EQ(Number(Dump("menu.json"), "screen_state"), 6);
   EXPECT_FALSE(Has(Dump("menu.json"), "\"board\""));
 

@@ -66,4 +66,27 @@ TEST_F(ScoreNumbers, LaterNumbersQueueBelowAndOthersStayPut) {
   ExpectApart();
 }
 
+// Numbers given side by side on one line would touch and read as one
+// ("300600"); however many come, each keeps clear of the others by a
+// visible gap across or lies wholly above or below them.
+TEST_F(ScoreNumbers, NumbersSideBySideNeverReadAsOne) {
+  Build({"B"});
+  B().AwardPoints(300, 200, 200);
+  const TRect first = Numbers().front()->TextBox();
+  // The next number where the first one's digits end, on the same line.
+  B().AwardPoints(600, static_cast<float>(first.Right), 200);
+  // And a crowd: a cascade's worth of numbers at neighbouring cells.
+  for (int i = 0; i < 24; ++i) B().AwardPoints(100 * (i + 1), static_cast<float>(120 + 40 * (i % 6)), 240);
+  const std::vector<TScoreSprite*> numbers = Numbers();
+  ASSERT_EQ(numbers.size(), 26u);
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    for (size_t j = i + 1; j < numbers.size(); ++j) {
+      const TRect a = numbers[i]->TextBox(), b = numbers[j]->TextBox();
+      const bool apartAcross = a.Right + 6 <= b.Left || b.Right + 6 <= a.Left;
+      const bool apartDown = a.Bottom <= b.Top || b.Bottom <= a.Top;
+      EXPECT_TRUE(apartAcross || apartDown) << numbers[i]->Points << " and " << numbers[j]->Points;
+    }
+  }
+}
+
 }  // namespace

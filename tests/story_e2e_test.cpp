@@ -203,7 +203,7 @@ TEST_F(StoryE2E, TheLastLevelOfAnotherPackLeadsToTheEndCredits) {
   auto game = Folder("other-pack", 1, 100, "Meadow");
   const std::string before = game->Read("data/hiscore.arv");
   const std::string script =
-      game->Script("s.txt", WinLevel(10) + NextAt(1250) + "1260 dump credits.json\n1262 quit\n");
+      game->Script("s.txt", WinLevel(10) + NextAt(1250) + "1270 click 400 377\n1280 dump credits.json\n1282 quit\n");
   ASSERT_EQ(game->Run("--seed 3 --play Meadow 1 --script " + script), 0) << game->Errors;
   const std::string credits = game->Read("credits.json");
   EXPECT_EQ(Number(credits, "screen_state"), 6);
@@ -218,7 +218,7 @@ TEST_F(StoryE2E, ARelaxedGameNeverTouchesTheHiscores) {
   // and the first hint at about 1060.
   const std::string script = game->Script(
       "s.txt", NewPlayerThen(kRelaxed) + "210 dump map.json\n500 click 400 300\n1070 click 437 349\n" +
-                   WinLevel(1080) + NextAt(2100) + "2110 dump credits.json\n2112 quit\n");
+                   WinLevel(1080) + NextAt(2100) + "2120 click 400 377\n2130 dump credits.json\n2132 quit\n");
   ASSERT_EQ(game->Run("--seed 3 --script " + script), 0) << game->Errors;
   EXPECT_EQ(Number(game->Read("map.json"), "screen_state"), 8);
   const std::string credits = game->Read("credits.json");
@@ -312,6 +312,50 @@ TEST_F(StoryE2E, ADamagedHiscoreTableIsMadeAgainWithOneMessage) {
   EXPECT_TRUE(Has(game.Read("table.json"), "\"name\":\"Arvanel of Fire\""));
   EXPECT_NE(game.Errors.find("damaged"), std::string::npos) << game.Errors;
   EXPECT_EQ(game.Read("data/hiscore.arv"), game.Read("data/hiscore-shipped.arv"));
+}
+
+// Escape on the map before a level: the journey is saved as "Save and Quit"
+// saves it, and the main menu comes back; the next Adventure offers to go on.
+TEST_F(StoryE2E, EscapeOnTheMapSavesTheJourneyAndGoesBackToTheMenu) {
+  auto game = Folder("escape-map", 2);
+  const std::string script = game->Script(
+      "s.txt", NewPlayerThen() + SkipStoryAndStart() + WinLevel(1280) + NextAt(2500) +
+                   "2700 dump map.json\n"
+                   "2710 key Escape\n"
+                   "2730 dump menu.json\n"
+                   "2900 click " + kAdventure + "\n"
+                   "2920 dump again.json\n"
+                   "2922 quit\n");
+  ASSERT_EQ(game->Run("--seed 3 --script " + script), 0) << game->Errors;
+  const std::string map = game->Read("map.json");
+  ASSERT_EQ(Number(map, "screen_state"), 8) << map.substr(0, 300);
+  EXPECT_EQ(Number(map, "level", "map"), 2);
+  const long score = Number(map, "score");
+  EXPECT_GT(score, 0);
+  const std::string menu = game->Read("menu.json");
+  EXPECT_EQ(Number(menu, "screen_state"), 1);
+  EXPECT_TRUE(Has(menu, "\"music:stop:MapMusic\""));
+  EXPECT_TRUE(Has(menu, "\"music:play:MainMenuMusic\""));
+  const std::vector<uint8_t> saved = game_test::ReadBytes(game->Home / "save" / "Ann - Game Levels.sa2");
+  EXPECT_EQ(saved, game_test::ProgressBytes(2, static_cast<int>(score), 3)) << "level 2 with the score won";
+  EXPECT_TRUE(Has(game->Read("again.json"), "\"formContinue\"")) << "the saved journey is offered";
+}
+
+// Escape while the map fades into the level: the level begins at once with
+// its quit menu open.
+TEST_F(StoryE2E, EscapeWhileTheMapFadesIntoTheLevelOpensItsQuitMenu) {
+  auto game = Folder("escape-fade", 1);
+  const std::string script = game->Script(
+      "s.txt", NewPlayerThen() + "400 click 400 300\n700 click 400 300\n720 dump fading.json\n"
+                                 "730 key Escape\n740 dump d.json\n742 quit\n");
+  ASSERT_EQ(game->Run("--seed 3 --script " + script), 0) << game->Errors;
+  const std::string fading = game->Read("fading.json");
+  ASSERT_EQ(Number(fading, "screen_state"), 8);
+  EXPECT_EQ(Number(fading, "start_requested"), 1);
+  const std::string d = game->Read("d.json");
+  EXPECT_EQ(Number(d, "screen_state"), 2);
+  EXPECT_TRUE(Has(d, "\"gui\":[\"QuitMenu\"]")) << d.substr(0, 300);
+  EXPECT_EQ(Number(d, "dialog_open"), 1);
 }
 
 }  // namespace

@@ -212,6 +212,35 @@ TEST_F(WindowE2E, FullScreenThatTheSystemRefusesStillPlaysInTheWindow) {
   EXPECT_NE(Runner->Read("stderr.txt").find("full screen is off"), std::string::npos);
 }
 
+// Full screen asked for in the options and refused by the window system:
+// the box is unticked again and a short message says why.
+TEST_F(WindowE2E, FullScreenRefusedUnticksItsBoxAndSaysSo) {
+  game_test::WriteConfig(Runner->Home, "Ann");
+  game_test::WriteKnownPlayer(Runner->Home, "Ann", 1, 0, 3);
+  // The options from the menu, then the full-screen box; the window system
+  // is given well over a second to carry the request out.
+  const std::string script = "1 key Escape\n"
+                             "150 click 100 385\n"
+                             "300 click 380 223\n"
+                             "310 dump asked.json\n"
+                             "660 dump refused.json\n"
+                             "662 screenshot refused.png\n"
+                             "700 quit\n";
+  StartGameWith({"--windowed", "--script", Runner->Script("script.txt", script)});
+  ASSERT_TRUE(WaitFor("refused.json", 60s)) << Runner->Read("stderr.txt");
+  ASSERT_TRUE(WaitForExit());
+  const std::string asked = Runner->Read("asked.json");
+  ASSERT_NE(asked.find("\"GameOptions\""), std::string::npos) << asked.substr(0, 300);
+  EXPECT_EQ(DumpNumber(asked, "fullscreen_box"), 1) << "the click ticked the box";
+  const std::string refused = Runner->Read("refused.json");
+  EXPECT_EQ(DumpNumber(refused, "fullscreen", "options"), 0);
+  EXPECT_EQ(DumpNumber(refused, "fullscreen_box"), 0) << "the box no longer claims full screen";
+  EXPECT_NE(refused.find("\"status_line\":\"Full screen is not available on this display; the game stays in its "
+                         "window.\""),
+            std::string::npos)
+      << refused.substr(refused.find("\"options\""), 200);
+}
+
 TEST_F(WindowE2E, WindowIsNotShrunkBelowItsMinimumSize) {
   // Without a window manager nothing else holds the window to its minimum.
   StartGame("100 dump start.json\n1200 quit\n", "--windowed");

@@ -21,16 +21,15 @@ struct TTutorialHint {
 
 // Flags 1..5 of the player's tutorial flags, in the order of the chain.
 const TTutorialHint kChain[5] = {
-    {0, "Create Matches of 3 in a row by clicking on adjacent pieces to swap them."},
-    {ttWood, "Behind this piece is a wooden box. Make matches over each wooden box to finish the level."},
-    {ttFerro,
-     "Behind this piece is an iron box. Make matches over the irons boxes, to the irons boxes becomes a wood box."},
+    {0, "Make matches of 3 in a row: click two neighbouring pieces to swap them."},
+    {ttWood, "Behind this piece is a wooden box. Make a match over every wooden box to finish the level."},
+    {ttFerro, "Behind this piece is an iron box. Make a match over an iron box to turn it into a wooden box."},
     {ttForceField,
-     "In front of this piece is a Blue Force Field. This force fields locks the piece. Make matches over the "
-     "locked piece, to make it disappear and becomes a wood box."},
+     "In front of this piece is a blue force field, which locks the piece in place. Make matches with the "
+     "locked piece to break the field: it turns into an iron box."},
     {ttForceField2,
-     "In front of this piece is a Orange Force Field. This force fields locks the piece. Make matches over the "
-     "locked piece, to make it disappear and becomes a Blue Force Field."},
+     "In front of this piece is an orange force field, which locks the piece in place. Make matches with the "
+     "locked piece to weaken the field: it turns into a blue force field."},
 };
 
 // The first explained point of the first hint: the middle of the board's

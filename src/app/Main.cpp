@@ -585,6 +585,7 @@ void Tmain::RunFrame() {
   plat::Event e;
   while (!Closing_ && Platform.PollEvent(e)) DispatchEvent(e);
   if (Closing_) return;
+  WatchFullScreen();
   Timer.Idle();
 }
 

@@ -88,8 +88,18 @@ class Tmain final : public TGameSession {
   void EndMenuCredits() override;
   void ShowEnding() override;
   void ShowEndCredits() override;
+  void ShowPackComplete() override;
   // Full screen on or off; false when the window system refused.
   bool SetFullScreen(bool fullScreen) override;
+  // Once a frame: full screen that the window system took back after all is
+  // told to the player, and the options' box no longer claims it.
+  void WatchFullScreen();
+  void FullScreenRefused();
+  // A short message at the foot of the screen for a few seconds, over every
+  // screen (StatusLine.cpp).
+  void ShowStatusLine(const std::string& text);
+  void DrawStatusLine();
+  const std::string& StatusLine() const;
 
   // The player's files (MainProfile.cpp): the options file, read once at
   // start-up (switching to full screen as it says), and the progress of the
@@ -207,6 +217,8 @@ class Tmain final : public TGameSession {
   void DrawHintPointer();
   // The frame of a level in play or in test play (MainLoop.cpp).
   void DrawPlay();
+  // Hides the board under a dark panel (the pause, the quit menu).
+  void CoverBoard();
   // "TIME OVER" or "NO MORE MOVES LEFT" and the prompt under it, over the
   // board.
   void DrawNotice(const std::string& headline, const std::string& prompt);
@@ -291,6 +303,9 @@ class Tmain final : public TGameSession {
   plat::TextureId LoadingPanel_ = 0;  // the start-up panel's picture, while it shows
   bool LoadingPanelTried_ = false;
   bool PendingRelease_ = false;
+  bool FullScreenWanted_ = false;    // full screen was asked for and granted
+  std::string StatusLine_;           // the message at the foot of the screen
+  int64_t StatusLineUntil_ = 0;      // the tick it goes at
   int LastMouseX_ = 0, LastMouseY_ = 0;  // the last position the window reported
   int ScriptX_ = 0, ScriptY_ = 0;        // the input script's cursor
   std::unique_ptr<TStartTimings> Timings_;  // GW_TIMINGS=1: start-up and frame timings

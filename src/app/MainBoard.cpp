@@ -14,11 +14,13 @@
 #include "editor/LevelEditor.h"
 #include "engine/core/SafeFile.h"
 #include "engine/gui/GuiButton.h"
+#include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiForm.h"
 #include "engine/gui/GuiTaskbar.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "layout/PlayForms.h"
+#include "magic/TimeReadout.h"
 #include "screens/HistorySprites.h"
 #include "screens/MenuSprites.h"
 #include "screens/Menus.h"
@@ -258,10 +260,15 @@ void Tmain::IdleCheck() {
 void Tmain::LevelClockTick() {
   if (!IsPlayState(ScreenState) || DialogOpen || HintShown || GamePaused || !Board_) return;
   TBoard& board = *Board_;
-  if (!RelaxedMode) ++board.SecondTicks;
+  if (LevelClockRuns()) ++board.SecondTicks;
   if (board.SecondTicks > 120 && !board.Completed) {
     board.SecondTicks = 0;
-    if (!board.Cleared) ++board.ElapsedSeconds;
+    if (!board.Cleared) {
+      ++board.ElapsedSeconds;
+      // The last seconds tick aloud, as the bar's clock pulses with them.
+      if (ClockWarns(board.Options.LevelTime - board.ElapsedSeconds) && !board.TimeOver)
+        PlayGameSound("clock-tick.ogg");
+    }
     // Once: the clock runs on over "TIME OVER", but the time is up only once.
     if (board.ElapsedSeconds > board.Options.LevelTime && !board.GameOver && !board.TimeOver) {
       const std::string music = CurrentMusic;
@@ -290,12 +297,12 @@ void Tmain::DeveloperKey(unsigned char ch) {
       break;
     case '-':
       // One level back: in the editor as its prior-level button, which asks
-      // to save a changed level; never in the middle of a test play. A fresh
-      // board stands on level 1, so without a board there is nothing to go
-      // back to.
-      if (ScreenState == ssEditor) {
+      // to save a changed level; in its test play the test goes on with the
+      // level before. A fresh board stands on level 1, so without a board
+      // there is nothing to go back to.
+      if (ScreenState == ssEditor || ScreenState == ssEditorTest) {
         Editor->PriorLevel();
-      } else if (ScreenState != ssEditorTest && Board_ && Board_->LevelNumber >= 2) {
+      } else if (Board_ && Board_->LevelNumber >= 2) {
         Board_->LevelNumber -= 1;
         if (!Board_->LoadLevel()) ShowError(Board_->LastError);
       }
@@ -410,6 +417,10 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
   j.Value("system_cursor", Player().SystemCursor != 0);
   j.Value("fullscreen", Platform.FullScreen());
   j.EndObject();
+  // What the options' full-screen box shows.
+  const TGuiCheckBox* fullBox = FindCheckBox(GuiBase1, TControlName::CbxFull);
+  j.Value("fullscreen_box", fullBox && fullBox->Checked());
+  j.Value("status_line", StatusLine());
   j.Value("level_packs", static_cast<int64_t>(LevelPacks.size()));
   if (Player_) {
     const TPlayer& p = *Player_;

@@ -64,3 +64,5 @@ void Tmain::ShowCredits() { Credits->ShowMenuCredits(); }
 void Tmain::EndMenuCredits() { Credits->EndMenuCredits(); }
 
 void Tmain::ShowEndCredits() { Credits->ShowEndCredits(); }
+
+void Tmain::ShowPackComplete() { Credits->ShowPackComplete(); }

@@ -1,8 +1,10 @@
 // The frame and the process tick of the game object, and the keyboard.
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Main.h"
 #include "board/Board.h"
+#include "board/BoardTab.h"
 #include "board/Mouse.h"
 #include "editor/LevelEditor.h"
 #include "engine/core/ZeroPad.h"
@@ -128,6 +130,11 @@ void Tmain::CanopyRender() {
       // dialogs; only the cursor stands over them.
       if (Mouse_) Mouse_->Visible = false;
       sprites.DrawAll();
+      if (CreditsRunning) {
+        // The roll beside the menu is over: a click goes back to the options.
+        Credits->DrawEndPrompt();
+        if (Click() && Credits->RollOver()) EndMenuCredits();
+      }
       GuiBase1.Draw();
       if (Mouse_) Mouse_->Draw();
       if (TCanopyFont* f = Fonts.Items(3)) {
@@ -156,6 +163,7 @@ void Tmain::CanopyRender() {
       }
       blackFill();
       sprites.DrawAll();
+      if (ScreenTicks > 120) Credits->DrawEndPrompt();
       break;
     case ssHiscores:
       blackFill();
@@ -187,6 +195,7 @@ void Tmain::CanopyRender() {
       if (Mouse_) Mouse_->Visible = false;
       sprites.DrawAll();
       GuiBase1.Draw();
+      Editor->DrawToolTip();
       if (TCanopyFont* f = Fonts.Items(0))
         f->TextOut("FPS: " + std::to_string(Timer.FrameRate()), 0xFF00FF00, 20, 10);
       if (Mouse_) Mouse_->Draw();
@@ -198,7 +207,8 @@ void Tmain::CanopyRender() {
     default:
       break;
   }
-  if (HintShown) DrawHintPointer();
+  if (HintShown && FormVisible(GuiBase1, TControlName::HelpGUI)) DrawHintPointer();
+  DrawStatusLine();
   DrawReplayNotice();
 }
 
@@ -228,6 +238,36 @@ void Tmain::DrawNotice(const std::string& headline, const std::string& prompt) {
   f->Scale = 1.0;
 }
 
+void Tmain::CoverBoard() {
+  // The cells in use, with the frame around them; the whole field when the
+  // level has none.
+  int left = 800, top = 600, right = 0, bottom = 0;
+  if (Board_) {
+    for (int r = 1; r <= kBoardRows; ++r) {
+      for (int c = 1; c <= kBoardCols; ++c) {
+        const TBoardTab* tab = Board_->TabAt(c, r);
+        if (!tab || tab->TabType == ttNone) continue;
+        left = std::min(left, 40 * c);
+        top = std::min(top, 40 * r - 10);
+        right = std::max(right, 40 * c + 40);
+        bottom = std::max(bottom, 40 * r + 30);
+      }
+    }
+  }
+  if (right <= left) {
+    left = 40;
+    top = 30;
+    right = 760;
+    bottom = 510;
+  }
+  constexpr int kFrame = 14;
+  const float l = static_cast<float>(left - kFrame), t = static_cast<float>(top - kFrame);
+  const float r = static_cast<float>(right + kFrame), b = static_cast<float>(bottom + kFrame);
+  // Nearly black, with a faint green of the grove and a gilt edge.
+  Canvas.FillRect(l - 2, t - 2, r + 2, b + 2, 0xFF3A7FB8, kBlendAlpha);
+  Canvas.FillQuad(QuadFromRect(l, t, r, b), TColor4{0xFF0C140E, 0xFF0C140E, 0xFF060A07, 0xFF060A07}, kBlendOpaque);
+}
+
 void Tmain::DrawPlay() {
   TBoard* board = Board_;
   auto dimLayer = [&] { Canvas.FillRect(0, 0, 800, 600, 0x82000000, kBlendAlpha); };
@@ -255,6 +295,11 @@ void Tmain::DrawPlay() {
     Particles.Render();
     Explosions().DrawAll();
   }
+  // While the game is paused the clock stands still: the board is covered,
+  // so that the pause gives no time to study it. The quit menu covers it the
+  // same way.
+  const bool quitMenu = FormVisible(GuiBase1, TControlName::QuitMenu);
+  if (GamePaused || quitMenu) CoverBoard();
   // e-g: the board's news.
   if (board && board->Completed) {
     if (TCanopyImage* img = Images.Items(ImageIndexes[ciLevelComplete])) {
@@ -281,7 +326,15 @@ void Tmain::DrawPlay() {
   if (GamePaused) {
     dimLayer();
     centred(3, "GAME PAUSED", 250, 0xFF00FFFF, 0xFF0000FF);
+    if (TCanopyFont* f = Fonts.Items(1)) {
+      const std::string prompt = "Press P to resume";
+      f->TextOutEx(prompt, 0xFFE0F0F0, 400.0f - static_cast<float>(f->TextWidth(prompt)) / 2.0f, 300, 0xFFA0C0C0,
+                   kBlendAlpha);
+    }
   }
+  // A hint bubble waits behind the quit menu, its pointer too: it would
+  // point across the menu's buttons.
+  if (HintShown) ShowForm(GuiBase1, TControlName::HelpGUI, !quitMenu);
   // j-k: the forms, then the cursor over everything.
   GuiBase1.Draw();
   if (!Player().SystemCursor) {
@@ -295,6 +348,12 @@ void Tmain::DrawPlay() {
 void Tmain::FormKeyDown(int key) {
   if (ScreenState == ssSplash && (key == plat::vkEscape || key == plat::vkSpace)) {
     ShowMainMenu();
+    return;
+  }
+  // Escape on the story map: back to the main menu, or, once the level has
+  // been started, into it with the quit menu open.
+  if (ScreenState == ssMap && key == plat::vkEscape) {
+    Story->MapEscape();
     return;
   }
   // Escape during play opens the quit menu, or closes it again; over any

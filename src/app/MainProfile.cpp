@@ -10,7 +10,13 @@
 std::string Tmain::CurrentPack() const { return Board_ ? Board_->PackName : std::string(); }
 
 bool Tmain::SetFullScreen(bool fullScreen) {
-  if (!Platform.SetFullScreen(fullScreen)) return false;
+  if (!Platform.SetFullScreen(fullScreen)) {
+    if (fullScreen) FullScreenRefused();
+    return false;
+  }
+  // The window system may still refuse a request it took: WatchFullScreen
+  // looks for that.
+  FullScreenWanted_ = fullScreen;
   if (!fullScreen) {
     // Back in a window: the game's own size, centred on the desktop.
     int desktopW = 0, desktopH = 0;

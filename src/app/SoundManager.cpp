@@ -77,6 +77,7 @@ const std::vector<SoundManager::SampleInfo>& SoundManager::SampleTable() {
       {"roll.ogg", &SoundManager::SndRoll},
       {"pontos-subindo.ogg", &SoundManager::SndPontosSubindo},
       {"digitac.ogg", &SoundManager::SndDigitac},
+      {"clock-tick.ogg", &SoundManager::SndClockTick},
   };
   return table;
 }

@@ -136,6 +136,7 @@ class SoundManager {
   uint32_t SndRoll = 0;
   uint32_t SndPontosSubindo = 0;
   uint32_t SndDigitac = 0;
+  uint32_t SndClockTick = 0;
 
  private:
   // A tune read and made ready on a background thread.

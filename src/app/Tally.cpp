@@ -96,7 +96,7 @@ void Tmain::TallyStep() {
   }
   if (!stepped) return;
   SetLabelText(gui, TControlName::nlBonusPoints, std::to_string(board.Bonus));
-  SetLabelText(gui, TControlName::nlTime, WithThousands(board.TimeBonusLeft));
+  SetLabelText(gui, TControlName::nlTime, SecondsText(board.TimeBonusLeft));
   SetLabelText(gui, TControlName::nlScore, std::to_string(player.Score));
   SetLabelText(gui, TControlName::nlMana, std::to_string(player.ManaTotal()));
 }

@@ -53,24 +53,28 @@ void TScoreSprite::Place(float x, float y) {
   SetX(x);
   SetY(y);
   if (!Engine) return;
-  constexpr int kGap = 2;
   // Each step moves below one number in the way; the numbers are few, so
-  // this ends after a handful of steps.
+  // this ends after a handful of steps. Numbers that merely touch side by
+  // side are in each other's way too: "300" against "600" reads "300600".
   for (size_t step = 0; step <= Engine->SpriteList.size(); ++step) {
     const TRect mine = TextBox();
     const TScoreSprite* inTheWay = nullptr;
     for (const TSprite* s : Engine->SpriteList) {
       const auto* other = dynamic_cast<const TScoreSprite*>(s);
       if (!other || other == this || other->Killed) continue;
-      const TRect box = other->TextBox();
-      if (box.Left < mine.Right && mine.Left < box.Right && box.Top < mine.Bottom && mine.Top < box.Bottom) {
+      if (ScoreNumbersCrowd(mine, other->TextBox())) {
         inTheWay = other;
         break;
       }
     }
     if (!inTheWay) return;
-    SetY(static_cast<float>(inTheWay->TextBox().Bottom + kGap));
+    SetY(static_cast<float>(inTheWay->TextBox().Bottom + kScoreNumberGapY));
   }
+}
+
+bool ScoreNumbersCrowd(const TRect& a, const TRect& b) {
+  return a.Left < b.Right + kScoreNumberGapX && b.Left < a.Right + kScoreNumberGapX &&
+         a.Top < b.Bottom + kScoreNumberGapY && b.Top < a.Bottom + kScoreNumberGapY;
 }
 
 void TScoreSprite::Draw() {

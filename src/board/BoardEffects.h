@@ -13,6 +13,12 @@ class TGameServices;
 // thrown from the cell at (x, y).
 void EmitBoxParticles(TGameServices& game, float x, float y, bool iron);
 
+// The space kept between two score numbers, across and down: closer than
+// that, two numbers read as one.
+constexpr int kScoreNumberGapX = 10, kScoreNumberGapY = 2;
+// Whether two numbers' boxes stand closer than that.
+bool ScoreNumbersCrowd(const TRect& a, const TRect& b);
+
 // A score number that rises one pixel a tick and fades out over 255 ticks.
 class TScoreSprite : public TAnimSprite {
  public:

@@ -45,6 +45,9 @@ class TBoardHost : public TGameServices {
   virtual void ShowMap() = 0;
   virtual void ShowEnding() = 0;
   virtual void ShowEndCredits() = 0;
+  // The last level of a pack without an ending is won: a message says so,
+  // then the end credits roll.
+  virtual void ShowPackComplete() = 0;
   // The last life is gone: frees the game objects and shows the game-over screen.
   virtual void GameOverStep() = 0;
   // Leaves the game for the main menu.

@@ -36,7 +36,10 @@ void TBoard::ShowLevelResult() {
   SetLabelText(gui, TControlName::nlBonusPoints, "0");
   SetLabelColors(gui, TControlName::nlBonusPoints, kWhite, kWhite);
   SetLabelText(gui, TControlName::nlScore, std::to_string(player.Score));
-  SetLabelText(gui, TControlName::nlTime, std::to_string(Options.LevelTime - ElapsedSeconds));
+  SetLabelText(gui, TControlName::nlTime, SecondsText(Options.LevelTime - ElapsedSeconds));
+  // Relaxed play has no clock, so no time left to tell: its row says so.
+  SetLabelText(gui, TControlName::nlTimeCaption, Game.RelaxedMode ? "No clock in relaxed play" : "Time left");
+  ShowControl(gui, TControlName::nlTime, !Game.RelaxedMode);
   SetLabelText(gui, TControlName::nlMana, std::to_string(player.ManaTotal()));
   for (TControlName label : {TControlName::nlScore, TControlName::nlTime, TControlName::nlMana})
     SetLabelColors(gui, label, kResultTop, kResultBottom);
@@ -75,11 +78,12 @@ void TBoard::AdvanceLevel() {
   if (Modified) return;
   if (LevelNumber >= LevelCount) {
     // The pack is finished: the story pack outside relaxed mode goes on to
-    // the ending, every other pack to the end credits. Both free this board.
+    // the ending, every other pack to its message and the end credits. Both
+    // free this board in the end.
     if (PackName == kStoryPackName && !Game.RelaxedMode)
       Game.ShowEnding();
     else
-      Game.ShowEndCredits();
+      Game.ShowPackComplete();
     return;
   }
   LevelNumber += 1;

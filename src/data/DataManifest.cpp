@@ -92,6 +92,10 @@ const std::vector<TImageSpec>& GameImages() {
       Picture("background1.image", 256, 256),
       Square("icons.image", 32, 35),
       Square("particles-arvanels.image", 32, psShapeCount),
+      // The plate of the seconds left at the end of the vine's channel.
+      Picture("gui-clock.image", 56, 34),
+      // The halo behind a full pot's spell button (additive, tinted).
+      Square("pot-glow.image", 64, 1),
   };
   return images;
 }
@@ -155,6 +159,8 @@ const std::vector<std::string>& SoundFiles() {
       "break-tab.ogg", "break-wood.ogg", "break-steel.ogg", "checkbox.ogg", "force-field-off.ogg",
       "magic-cast.ogg", "menu-select.ogg", "mouse-over-menu.ogg", "contagem-pontos.ogg", "snap.ogg",
       "swap1.ogg", "swapback.ogg", "roll.ogg", "pontos-subindo.ogg", "digitac.ogg",
+      // The tick of the level clock's last seconds.
+      "clock-tick.ogg",
   };
   return files;
 }

@@ -55,6 +55,20 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// Whether cleaning (or filling) the level would wipe anything: a cell that is
+// not what the action leaves (no cell, or a plain one), a piece or a spawn
+// point.
+bool WouldWipe(const TBoard& board, bool fill) {
+  const uint8_t left = fill ? ttTab : ttNone;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const TBoardTab* tab = board.TabAt(c, r);
+      if (tab && (tab->TabType != left || tab->Piece || tab->Spawn)) return true;
+    }
+  }
+  return false;
+}
+
 // Whether the level allows the kind a piece tool puts.
 bool Allows(const TLevelOptions& o, int kind) {
   switch (kind) {
@@ -213,8 +227,10 @@ void TLevelEditor::QuitNo() {
 void TLevelEditor::EscapeKey() {
   TGuiBase& gui = Game.GuiBase1;
   if (Game.ScreenState == ssEditorTest) {
-    // Back without recording the test.
+    // Back without recording the test; the mouse reports each press once,
+    // as on every form of the editor.
     BackFromTest();
+    Game.aMouse.ClearOnUpdate = true;
     LoadCurrent();
     return;
   }
@@ -269,7 +285,14 @@ void TLevelEditor::NewPack() {
 void TLevelEditor::OpenSelectedPack() {
   const TGuiListBox* list = FindListBox(Game.GuiBase1, N::LevelList);
   const int line = list ? list->ItemIndex() : -1;
-  if (line < 0 || line >= static_cast<int>(PackNames_.size())) return;
+  if (PackNames_.empty()) {
+    Tell("There is no level pack to edit yet. Type a name for a new pack and press \"Create\".");
+    return;
+  }
+  if (line < 0 || line >= static_cast<int>(PackNames_.size())) {
+    Tell("Choose a pack first.");
+    return;
+  }
   OpenPackForEditing(PackNames_[static_cast<size_t>(line)]);
 }
 
@@ -367,7 +390,10 @@ void TLevelEditor::Tell(const std::string& message) {
 // ---- Painting ----------------------------------------------------------------------
 
 void TLevelEditor::FrameStart() {
-  const bool pressed = Game.aMouse.Pressed(0);
+  // Whether the left button is held, however the mouse reports presses
+  // (with ClearOnUpdate a press shows in one frame only).
+  Held_ = Game.aMouse.Held(0);
+  const bool pressed = Held_;
   const int taken = Game.GuiBase1.LeftPressesTaken();
   // A press that a form's control took is the form's, not the board's, for
   // as long as the button stays down.
@@ -377,6 +403,10 @@ void TLevelEditor::FrameStart() {
     ClickSpent_ = false;
   }
   GuiPressesSeen_ = taken;
+  if (InLevel_ && Game.ScreenState == ssEditor && !Game.DialogOpen)
+    Tips_.Track(Game.GuiBase1, Game.MouseX, Game.MouseY, Game.ScreenTicks, Held_);
+  else
+    Tips_.Hide();
   // The frame's collision pass comes before the ticks that move the cursor
   // sprite: it must meet the cell under the pointer now, not the one the
   // pointer left.
@@ -387,11 +417,15 @@ void TLevelEditor::FrameStart() {
   }
 }
 
+void TLevelEditor::DrawToolTip() {
+  if (Game.ScreenState == ssEditor) Tips_.Draw(Game.Canvas, Game.Fonts.Items(1));
+}
+
 void TLevelEditor::PaintAt(TBoardTab& cell) {
   TBoard* board = Game.BoardIfAny();
   if (!board || !InLevel_ || Game.ScreenState != ssEditor) return;
   if (Game.DialogOpen || Game.HintShown || board->OptionsOpen || board->Cleared) return;
-  if (!Game.aMouse.Pressed(0) || GuiPress_) return;
+  if (!Held_ || GuiPress_) return;
   const bool drag = IsDragTool(board->EditorTool);
   // A click tool acts once per press, however many collision passes see it.
   // One pass may even meet this cell twice: a new piece is filed into the
@@ -435,6 +469,10 @@ void TLevelEditor::LeaveLevel(std::function<void()> go) {
 }
 
 void TLevelEditor::PriorLevel() {
+  if (InLevel_ && Game.ScreenState == ssEditorTest) {
+    PriorLevelInTest();
+    return;
+  }
   if (!InLevel_ || Game.ScreenState != ssEditor || Game.DialogOpen || Board().OptionsOpen) return;
   if (Board().LevelNumber < 2) return;
   LeaveLevel([this] {
@@ -508,7 +546,9 @@ void TLevelEditor::FillClicked() { CleanOrFill(true); }
 
 void TLevelEditor::CleanOrFill(bool fill) {
   TBoard& board = Board();
-  if (board.AskConfirm) {
+  // Every time the level holds something the action would wipe, the player
+  // is asked first; a level it would leave as it is needs no question.
+  if (!board.ConfirmOpen && WouldWipe(board, fill)) {
     AskCleanOrFill(fill);
     return;
   }
@@ -517,8 +557,6 @@ void TLevelEditor::CleanOrFill(bool fill) {
     board.FillLevel();
   else
     board.CleanLevel();
-  // Right after a load the first press acts at once (the level is still on
-  // disk); the next one asks.
   board.AskConfirm = 1;
   RefreshBar();
 }
@@ -559,6 +597,9 @@ void TLevelEditor::ApplyOptions() {
     return;
   }
   LoadCurrent();
+  // The level counts as changed (its options are, though already saved):
+  // "Save" and "Cancel" wake up, and leaving it asks first.
+  board.Modified = 1;
   board.OptionsOpen = 0;
   ShowBar(true);
   ShowForm(Game.GuiBase1, N::formConfirmation, false);
@@ -721,6 +762,7 @@ void TLevelEditor::Dump(TJsonWriter& j) const {
     j.Value("background", board->Options.Background);
   }
   j.Value("clear_on_update", Game.aMouse.ClearOnUpdate);
+  j.Value("tooltip", Tips_.Shown());
   j.Value("bar_level", LabelText(gui, N::gpLevel));
   j.Value("status", LabelText(gui, N::LevelStatus));
   j.Value("question", FormVisible(gui, N::formConfirmation) ? LabelText(gui, N::Message) : std::string());

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "board/LevelOptionsForm.h"
+#include "editor/ToolTips.h"
 
 class TEditorHost;
 class TBoard;
@@ -40,6 +41,10 @@ class TLevelEditor {
   void EscapeKey();
   // The level before this one (the "-" key too).
   void PriorLevel();
+  // The tip of the bar's button under the cursor, drawn over the forms; ""
+  // when none shows.
+  void DrawToolTip();
+  const std::string& ToolTip() const { return Tips_.Shown(); }
   // The editor's part of the state dump.
   void Dump(TJsonWriter& j) const;
 
@@ -98,6 +103,8 @@ class TLevelEditor {
   void LeaveLevel(std::function<void()> go);
   // Back from test play to the editor: the bar, the player as before.
   void BackFromTest();
+  // The "-" key during test play: the test goes on with the level before.
+  void PriorLevelInTest();
 
   struct TPlayerStake {
     int32_t Score = 0, Lives = 0, NextLifeScore = 0;
@@ -113,6 +120,7 @@ class TLevelEditor {
   // The press of the left button: taken by a form's control, and a click
   // tool has acted on it already.
   bool GuiPress_ = false;
+  bool Held_ = false;  // the left button is down, as the frame began
   bool ClickSpent_ = false;
   int GuiPressesSeen_ = 0;
   // The open question's answers, and whether the quit question covers the
@@ -122,4 +130,5 @@ class TLevelEditor {
   // The background when the options opened, for their cancel.
   int32_t BackgroundAtOpen_ = 1;
   TPlayerStake Stake_;
+  TToolTips Tips_;
 };

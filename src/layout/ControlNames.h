@@ -40,7 +40,9 @@ class TGuiPaint;
   X(HelpGUI, Form) X(HelpText, Label) X(HelpGuiContinue, Button)                                     \
   /* End-of-level result and tally */                                                               \
   X(formNextLevel, Form) X(nlTime, Label) X(nlMana, Label) X(nlBonusPoints, Label) X(nlScore, Label) \
-  X(nlLives, Label) X(nlNext, Button)                                                               \
+  X(nlLives, Label) X(nlNext, Button) X(nlTimeCaption, Label)                                        \
+  /* The end of a pack without an ending */                                                        \
+  X(formPackComplete, Form) X(pcText, Label) X(pcScore, Label) X(pcOk, Button)                       \
   /* Results of the editor's test play */                                                           \
   X(LevelTestCompleted, Form) X(ltTime, Label) X(ltTimeToComplete, Label) X(ltTimeRemain, Label)     \
   X(ltOk, Button) X(formTimeOver, Form) X(LevelTime, Label) X(btTryAgain, Button) X(btGiveUp, Button) \

@@ -58,6 +58,15 @@ void SetLabelColors(TGuiBase& gui, TControlName label, TColor top, TColor bottom
   if (TGuiLabel* l = FindLabel(gui, label)) l->Font.SetColors(top, bottom);
 }
 
+void ShowControl(TGuiBase& gui, TControlName control, bool visible) {
+  if (TGuiControl* c = FindNamed(gui, control)) c->SetVisible(visible);
+}
+
+bool ControlVisible(TGuiBase& gui, TControlName control) {
+  const TGuiControl* c = FindNamed(gui, control);
+  return c && c->Visible();
+}
+
 void ShowButton(TGuiBase& gui, TControlName button, bool visible) {
   if (TGuiButton* b = FindButton(gui, button)) b->SetVisible(visible);
 }
@@ -66,6 +75,8 @@ bool ButtonVisible(TGuiBase& gui, TControlName button) {
   const TGuiButton* b = FindButton(gui, button);
   return b && b->Visible();
 }
+
+std::string SecondsText(int64_t seconds) { return WithThousands(seconds) + " s"; }
 
 std::string WithThousands(int64_t number) {
   const bool negative = number < 0;

@@ -31,11 +31,16 @@ void SetLabelText(TGuiBase& gui, TControlName label, const std::string& text);
 std::string LabelText(TGuiBase& gui, TControlName label);
 // The label's two text colours: top and bottom of its vertical gradient.
 void SetLabelColors(TGuiBase& gui, TControlName label, TColor top, TColor bottom);
+// Shows or hides any control of a form (a label, a button).
+void ShowControl(TGuiBase& gui, TControlName control, bool visible);
+bool ControlVisible(TGuiBase& gui, TControlName control);
 void ShowButton(TGuiBase& gui, TControlName button, bool visible);
 bool ButtonVisible(TGuiBase& gui, TControlName button);
 
 // "12,345": the number in decimal with thousands separators.
 std::string WithThousands(int64_t number);
+// A count of seconds with its unit: "1,200 s", "2 s".
+std::string SecondsText(int64_t seconds);
 // Seconds as a time of day, "hh:mm:ss" (100 reads 00:01:40); negative
 // counts read as 00:00:00.
 std::string ClockText(int64_t seconds);

@@ -1,5 +1,6 @@
 #include "magic/Magic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "layout/PlayForms.h"
 #include "magic/Effects.h"
 #include "magic/MagicHost.h"
+#include "magic/TimeReadout.h"
 #include "players/Player.h"
 
 namespace {
@@ -23,6 +25,12 @@ constexpr int kVineLength = 336;
 constexpr int kVineHeight = 69;
 constexpr int kVineTop = 540;
 constexpr int kPotSize = 31;
+// The empty rows a pot short of full shows at least: the gold ring and the
+// top third of the flask.
+constexpr int kLeastEmptyRows = 11;
+// The halo of a full pot's button: its size, and the ticks of one pulse.
+constexpr int kGlowSize = 64;
+constexpr int kGlowPulseTicks = 96;
 
 const char* const kPotImages[5] = {"", "gui-tree.image", "gui-gota.image", "gui-fogo.image", "gui-montanha.image"};
 const char* const kTrailFiles[5] = {"", "Data/magic-green.pss", "Data/magic-blue.pss", "Data/magic-yellow.pss",
@@ -30,21 +38,21 @@ const char* const kTrailFiles[5] = {"", "Data/magic-green.pss", "Data/magic-blue
 
 const char* const kManaTips[5] = {
     "",
-    "When you match 3 or more Tree Pieces, the Tree Mana pot increases! When this mana is full, you can Cast a "
-    "Magic Spell!",
-    "When you match 3 or more Water Pieces, the Water Mana pot increases! When this mana is full, you can Cast a "
-    "Magic Spell!",
-    "When you match 3 or more Fire Pieces, the Fire Mana pot increases! When this mana is full, you can Cast a "
-    "Magic Spell!",
-    "When you match 3 or more Mountain Pieces, the Mountain Mana pot increases! When this mana is full, you can "
-    "cast a Magic Spell!",
+    "When you match 3 or more tree pieces, the tree mana pot fills up! When the pot is full, you can cast a "
+    "magic spell!",
+    "When you match 3 or more water pieces, the water mana pot fills up! When the pot is full, you can cast a "
+    "magic spell!",
+    "When you match 3 or more fire pieces, the fire mana pot fills up! When the pot is full, you can cast a "
+    "magic spell!",
+    "When you match 3 or more mountain pieces, the mountain mana pot fills up! When the pot is full, you can "
+    "cast a magic spell!",
 };
 const char* const kFullTips[5] = {
     "",
-    "You are full of Tree Mana. Click here to Activate the Magic and click in target!!",
-    "You are full of Water Mana. Click here to Activate the Magic and click in the target!!",
-    "You are full of Fire Mana. Click here to Activate the Magic and click in the target!!",
-    "You are full of Mountain Mana . Click here to Activate the Spell, so click where to catch the spell!!",
+    "Your tree mana pot is full! Click it to ready the spell, then click a piece on the board to cast it.",
+    "Your water mana pot is full! Click it to ready the spell, then click a piece on the board to cast it.",
+    "Your fire mana pot is full! Click it to ready the spell, then click a piece on the board to cast it.",
+    "Your mountain mana pot is full! Click it to ready the spell, then click a piece on the board to cast it.",
 };
 
 // Tutorial flags of the two mana hints.
@@ -85,9 +93,14 @@ int VineWidth(int elapsed, int levelTime) {
 }
 
 int PotEmptyRows(int mana) {
-  const double h = std::ceil(kPotSize - kPotSize * static_cast<double>(mana) / kManaFull);
-  if (h <= 0) return 0;
-  return h >= kPotSize ? kPotSize : static_cast<int>(h);
+  if (mana >= kManaFull) return 0;
+  if (mana <= 0) return kPotSize;
+  // Short of full, the liquid rises over the flask's lower two thirds only:
+  // its top third stays dark glass until the last point fills it at once.
+  // (Risen in proportion to the whole flask, a pot one point short would
+  // show a single dark row under its gold ring and read as full.)
+  const int filled = static_cast<int>(std::ceil((kPotSize - kLeastEmptyRows) * static_cast<double>(mana) / kManaFull));
+  return kPotSize - filled;
 }
 
 // ---------------------------------------------------------------------------
@@ -117,18 +130,31 @@ TArvanelMagics::~TArvanelMagics() { Game.Magic().Gone(this); }
 
 void TArvanelMagics::Move(float step) {
   TAnimSprite::Move(step);
+  ++PulseTicks;
   const TBoard* board = Game.BoardIfAny();
   if (board && (board->TimeOver || board->NoMoves || board->Completed)) Dead();
 }
 
 void TArvanelMagics::Draw() {
   if (Game.DialogOpen) return;
+  // A halo of the element's light swells and fades behind the button: a
+  // full pot cannot be missed.
+  if (TCanopyImage* glow = Game.Images.Find("pot-glow.image")) {
+    static const TColor kTints[5] = {0xFFFFFFFF, 0xFF70FF9C, 0xFFFFE090, 0xFF60D0FF, 0xFF809AFF};
+    const double wave = 0.5 + 0.5 * std::sin(2.0 * M_PI * PulseTicks / kGlowPulseTicks);
+    const auto a = static_cast<uint32_t>(255.0 * (0.35 + 0.65 * wave));
+    const TColor tint = (kTints[Element] & 0x00FFFFFF) | (a << 24);
+    const float half = (kGlowSize - kPotSize) / 2.0f;
+    Game.Canvas.DrawColored(glow, tint, X - half, Y - half, 0, kBlendAdditive);
+  }
   TAnimSprite::Draw();
 }
 
 void TArvanelMagics::OnCollision(TSprite& other) {
   TAnimSprite::OnCollision(other);
-  if (Game.DialogOpen || Killed) return;
+  // Under a hint bubble the button waits: the bubble is read and closed
+  // first, and the hint of the full pot still comes the first time.
+  if (Game.DialogOpen || Game.HintShown || Killed) return;
   if (&other != Game.MouseIfAny() || !Game.aMouse.Pressed(0)) return;
   TMagic& magic = Game.Magic();
   magic.ArmSpell(Element);
@@ -164,13 +190,25 @@ TGUI::~TGUI() {
 void TGUI::Draw() {
   if (Game.DialogOpen) return;
   TAnimSprite::Draw();
-  DrawVine();
+  const TBoard* board = Game.BoardIfAny();
+  if (Game.LevelClockRuns()) {
+    const TClockLook look = board ? ClockLookOf(*board) : TClockLook{};
+    DrawVine(look);
+    if (board) DrawClockPlate(Game, look);
+  } else {
+    // No clock runs in relaxed play: no vine and no seconds, but a word why.
+    LastVineWidth = 0;
+    DrawRelaxedLabel(Game);
+  }
   if (Game.ScreenState == ssEditorTest) {
     if (const TBoard* board = Game.BoardIfAny()) {
       if (TCanopyFont* font = Game.Fonts.Items(2)) {
         font->Scale = 1.0;
-        font->TextOut("Time Remaining : " + ClockText(board->Options.LevelTime - board->ElapsedSeconds),
-                      0xFFFFFFFF, 500, 5);
+        // From x 500, or further left when the font's spacing would run the
+        // seconds off the screen's edge.
+        const std::string text = "Time Remaining : " + ClockText(board->Options.LevelTime - board->ElapsedSeconds);
+        const float x = std::min(500.0f, 792.0f - static_cast<float>(font->TextWidth(text)));
+        font->TextOut(text, 0xFFFFFFFF, x, 5);
       }
     }
   }
@@ -178,7 +216,7 @@ void TGUI::Draw() {
   RaiseButtons();
 }
 
-void TGUI::DrawVine() {
+void TGUI::DrawVine(const TClockLook& look) {
   const TBoard* board = Game.BoardIfAny();
   LastVineWidth = board ? VineWidth(board->ElapsedSeconds, board->Options.LevelTime) : kVineLength;
   TCanopyImage* vine = Game.Images.Items(Game.ImageIndexes[ciCipo]);
@@ -188,8 +226,15 @@ void TGUI::DrawVine() {
   part.Width = LastVineWidth;
   part.Height = kVineHeight;
   const float right = static_cast<float>(LastVineWidth);
-  Game.Canvas.TexMap(vine, QuadFromRect(0, kVineTop, right, kVineTop + kVineHeight), Color4(0xFFFFFFFF), part,
-                     kBlendAlpha);
+  const TQuad quad = QuadFromRect(0, kVineTop, right, kVineTop + kVineHeight);
+  TColor tint = 0xFFFFFFFF;
+  if (look.Warning) {
+    // The last seconds: the vine withers red with each beat of the clock
+    // and greens again over the second.
+    const auto fade = [&](double to) { return static_cast<uint32_t>(255.0 - (255.0 - to) * look.Pulse); };
+    tint = 0xFF000000 | (fade(40) << 16) | (fade(70) << 8) | 0xFF;
+  }
+  Game.Canvas.TexMap(vine, quad, Color4(tint), part, kBlendAlpha);
 }
 
 void TGUI::DrawPots() {
@@ -355,6 +400,11 @@ void TMagic::Dump(TJsonWriter& j) const {
   j.BeginObject("bar");
   j.Value("exists", Bar_ != nullptr);
   const TBoard* board = Game_.BoardIfAny();
-  j.Value("vine_width", Bar_ && board ? VineWidth(board->ElapsedSeconds, board->Options.LevelTime) : 0);
+  const bool clock = Bar_ && board && Game_.LevelClockRuns();
+  j.Value("vine_width", clock ? VineWidth(board->ElapsedSeconds, board->Options.LevelTime) : 0);
+  // The seconds the bar's plate shows ("" without a clock: relaxed play).
+  const TClockLook look = clock ? ClockLookOf(*board) : TClockLook{};
+  j.Value("clock", clock ? ClockDigits(look.SecondsLeft) : std::string());
+  j.Value("clock_warning", look.Warning);
   j.EndObject();
 }

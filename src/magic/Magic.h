@@ -14,6 +14,7 @@ class TMagicHost;
 class TGameSprite;
 class TJsonWriter;
 class TXParticleSystem;
+struct TClockLook;
 
 // A cell of a spell's area, relative to the clicked cell.
 struct TSpellOffset {
@@ -35,7 +36,8 @@ TPotPlace PotPlace(int element);
 // The vine's length in pixels after `elapsed` of `levelTime` seconds: 336 at
 // the start, 0 at the limit.
 int VineWidth(int elapsed, int levelTime);
-// Rows of the empty pot still drawn over the full one for `mana` points.
+// Rows of the empty pot still drawn over the full one for `mana` points: 31
+// for none, 0 only for a full pot; short of full the top third stays empty.
 int PotEmptyRows(int mana);
 
 // A spell button over a full pot. It pulses until the player clicks it, which
@@ -49,6 +51,8 @@ class TArvanelMagics : public TAnimSprite {
   void OnCollision(TSprite& other) override;
 
   const int Element;
+  // Ticks since the button rose: the beat of its halo.
+  int PulseTicks = 0;
 
  protected:
   TMagicHost& Game;
@@ -82,7 +86,7 @@ class TGUI : public TAnimSprite {
   int LastVineWidth = 336;
 
  private:
-  void DrawVine();
+  void DrawVine(const TClockLook& look);
   void DrawPots();
   void RaiseButtons();
   TMagicHost& Game;

@@ -1,9 +1,14 @@
 #include "screens/Credits.h"
 
+#include "board/Board.h"
 #include "engine/core/DataFile.h"
+#include "engine/gui/GuiButton.h"
+#include "engine/gui/GuiForm.h"
+#include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "layout/PlayForms.h"
 #include "platform/Platform.h"
+#include "players/Player.h"
 #include "screens/HistorySprites.h"
 #include "screens/Menus.h"
 #include "screens/ScreenHost.h"
@@ -13,6 +18,9 @@ constexpr TColor kHeadingTop = 0xFF808080;
 constexpr TColor kNameTop = 0xFF008000;
 constexpr TColor kWhite = 0xFFFFFFFF;
 constexpr TColor kPaleGreen = 0xFFCCFFCC;
+// How far above the screen's top the last line of the roll after the game
+// must have gone for the roll to be over.
+constexpr float kRollGoneAbove = 40.0f;
 
 TCreditsLine Heading(int menuY, int endY, TColor bottom, const char* fixed = nullptr, int font = 1) {
   return {menuY, endY, font, kHeadingTop, bottom, false, fixed};
@@ -120,6 +128,34 @@ void TCredits::AddLines(uint8_t owner) {
   }
 }
 
+void TCredits::ShowPackComplete() {
+  TGuiBase& gui = Game.GuiBase1;
+  const TBoard* board = Game.BoardIfAny();
+  const std::string pack = plat::Utf8ToAnsi(board ? board->PackName : std::string());
+  const std::string text =
+      board && board->PackName == kStoryPackName
+          ? "You have finished every level of \"" + pack +
+                "\" in relaxed play! Relaxed games do not enter the Hall of Heroes."
+          : "You have finished every level of \"" + pack +
+                "\"! Only the story journey, played against the clock, enters the Hall of Heroes.";
+  SetLabelText(gui, TControlName::pcText, text);
+  SetLabelText(gui, TControlName::pcScore, "Your score: " + WithThousands(Game.Player().Score));
+  if (TGuiButton* ok = FindButton(gui, TControlName::pcOk))
+    ok->OnClick = [this](TGuiControl&) { PackCompleteContinue(); };
+  Game.PlayGameSound("menu-select.ogg");
+  CentreForm(gui, TControlName::formPackComplete);
+  if (TGuiForm* form = FindForm(gui, TControlName::formPackComplete)) form->BringToFront();
+  // The level stands still under the message.
+  Game.DialogOpen = true;
+}
+
+void TCredits::PackCompleteContinue() {
+  Game.PlayGameSound("menu-select.ogg");
+  ShowForm(Game.GuiBase1, TControlName::formPackComplete, false);
+  Game.DialogOpen = false;
+  ShowEndCredits();
+}
+
 void TCredits::ShowEndCredits() {
   Game.FreeGameObjects();
   Game.StopGameMusic("GameHistoryMusic");
@@ -162,6 +198,35 @@ void TCredits::ShowMenuCredits() {
   Game.CreditsSprites = {frame, panel};
   AddLines(ssMainMenu);
   Game.PlayGameMusic("MapMusic", true);
+}
+
+bool TCredits::RollOver() const {
+  const bool overMenu = Game.ScreenState == ssMainMenu;
+  if (overMenu && !Game.CreditsRunning) return false;
+  if (!overMenu && Game.ScreenState != ssEndCredits) return false;
+  for (const TSprite* s : Game.SpriteEngine().SpriteList) {
+    const auto* line = dynamic_cast<const TCreditsText*>(s);
+    if (!line || line->Killed || line->OwnerState != Game.ScreenState) continue;
+    // Over the menu the lines go at the frame's top; after the game they
+    // roll on off the screen.
+    if (overMenu || line->Y > -kRollGoneAbove) return false;
+  }
+  return true;
+}
+
+void TCredits::DrawEndPrompt() {
+  if (!RollOver()) return;
+  TCanopyFont* font = Game.Fonts.Items(1);
+  if (!font) return;
+  font->Scale = 1.0;
+  const std::string text = "Click to continue";
+  // In the middle of the frame beside the menu; at the foot of the screen
+  // after the game.
+  const bool overMenu = Game.ScreenState == ssMainMenu;
+  const float centre = overMenu ? 520.0f : 400.0f;
+  const float y = overMenu ? 265.0f : 540.0f;
+  font->TextOutEx(text, 0xFFB0F0C0, centre - static_cast<float>(font->TextWidth(text)) / 2.0f, y, 0xFF60C080,
+                  kBlendAlpha);
 }
 
 void TCredits::EndMenuCredits() {

@@ -45,6 +45,11 @@ class TCredits {
   bool Load(const std::string& path, std::string& error);
   const std::vector<std::string>& Texts() const { return Texts_; }
 
+  // The last level of a pack without an ending is won: a message tells the
+  // player the pack is done, with the score, and that only the story
+  // journey's timed games enter the hiscores; "Continue" rolls the credits.
+  void ShowPackComplete();
+  void PackCompleteContinue();
   // The roll after the game; a click after its first second leads to the
   // hiscores.
   void ShowEndCredits();
@@ -52,6 +57,11 @@ class TCredits {
   // The roll beside the menu, started from the options, and its back button.
   void ShowMenuCredits();
   void EndMenuCredits();
+  // Every line of the running roll has gone by: the roll is over and says
+  // how to go on. The screens draw that prompt with DrawEndPrompt; over the
+  // menu a click anywhere then ends the roll as its back button does.
+  bool RollOver() const;
+  void DrawEndPrompt();
 
  private:
   void AddLines(uint8_t owner);

@@ -3,10 +3,44 @@
 #include <filesystem>
 
 #include "engine/core/ZeroPad.h"
+#include "engine/render/Canvas.h"
+#include "engine/sprites/SpriteEngine.h"
 #include "engine/render/Fonts.h"
 #include "players/Player.h"
 #include "screens/HistorySprites.h"
 #include "screens/ScreenHost.h"
+
+namespace {
+
+// The band of light behind the row of the game just entered: it stays lit
+// while the row's words blink, so the new entry stands out at every moment.
+class TNewEntryBand : public TSprite {
+ public:
+  TNewEntryBand(TSpriteEngine* engine, float top) : TSprite(engine) {
+    Visible = false;
+    SetX(150);
+    SetY(top);
+    // The rows' depth: made after them, it lies first among them, so under
+    // their words and over the hall's picture.
+    SetZ(2);
+  }
+  void Move(float step) override {
+    TSprite::Move(step);
+    TScreenHost& g = ScreenHostOf(Engine);
+    if (g.ScreenState != ssHiscores) Dead();
+    Visible = g.ScreenTicks >= 240;  // with the rows
+  }
+  void Draw() override {
+    if (!Visible || !Engine->Canvas) return;
+    // Warm gold, brightest in its middle, with a gilt rule above and below.
+    Engine->Canvas->FillQuad(QuadFromRect(X, Y, X + 538, Y + 31),
+                             TColor4{0x3040B0E0, 0x3040B0E0, 0x7040C8FF, 0x7040C8FF}, kBlendAlpha);
+    Engine->Canvas->FillRect(X, Y - 1, X + 538, Y + 1, 0xC060C8F0, kBlendAlpha);
+    Engine->Canvas->FillRect(X, Y + 30, X + 538, Y + 32, 0xC060C8F0, kBlendAlpha);
+  }
+};
+
+}  // namespace
 
 THiscoreScreen::THiscoreScreen(TScreenHost& game) : Game(game) {}
 
@@ -71,4 +105,6 @@ void THiscoreScreen::Show() {
       text->Blink = blink;
     }
   }
+  const int rank = Game.Player().HiscoreRank;
+  if (rank >= 1 && rank <= 9) new TNewEntryBand(&Game.SpriteEngine(), static_cast<float>(150 + 35 * rank - 2));
 }

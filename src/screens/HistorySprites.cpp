@@ -87,12 +87,48 @@ void THistoryBackground::Draw() {
       Engine->Canvas->DrawColored(mark, tint, static_cast<float>(g.MapPoints[i].X - 8),
                                   static_cast<float>(g.MapPoints[i].Y - 16), 0, kBlendAlpha);
   } else if (Alpha == 255) {
-    if (TCanopyFont* f = g.Fonts.Items(2)) {
-      const std::string text = plat::Utf8ToAnsi(board->PackName) + " Level Pack!";
-      f->TextOutEx(text, 0xFF00FFFF, 400.0f - static_cast<float>(f->TextWidth(text)) / 2.0f, 50, 0xFF0000FF,
-                   kBlendAlpha);
-    }
+    const TMapTitle title = MapTitleOf(g);
+    TCanopyFont* f = g.Fonts.Items(kMapTitleFont);
+    if (title.Text.empty() || !f || !Engine->Canvas) return;
+    // On a dark strip along the map's top edge, above the painted names of
+    // the places.
+    const TRect& b = title.Box;
+    TCanopyCanvas& canvas = *Engine->Canvas;
+    canvas.FillRect(static_cast<float>(b.Left - 15), static_cast<float>(b.Top - 5), static_cast<float>(b.Right + 15),
+                    static_cast<float>(b.Bottom + 3), 0xFF3A7FB8, kBlendAlpha);
+    canvas.FillRect(static_cast<float>(b.Left - 14), static_cast<float>(b.Top - 4), static_cast<float>(b.Right + 14),
+                    static_cast<float>(b.Bottom + 2), 0xE8101C24, kBlendAlpha);
+    const double scale = f->Scale;
+    f->Scale = title.Scale;
+    f->TextOutEx(title.Text, 0xFF00FFFF, static_cast<float>(b.Left), static_cast<float>(b.Top), 0xFF0000FF,
+                 kBlendAlpha);
+    f->Scale = scale;
   }
+}
+
+TMapTitle MapTitleOf(TScreenHost& game) {
+  TMapTitle title;
+  const TBoard* board = game.BoardIfAny();
+  if (!board || board->PackName == kStoryPackName) return title;
+  title.Text = plat::Utf8ToAnsi(board->PackName) + " Level Pack!";
+  TCanopyFont* f = game.Fonts.Items(kMapTitleFont);
+  int w = 12 * static_cast<int>(title.Text.size()), h = 24;
+  if (f) {
+    const double scale = f->Scale;
+    f->Scale = 1.0;
+    w = f->TextWidth(title.Text);
+    h = f->TextHeight(title.Text);
+    // A long name shrinks to stay clear of the castle in the corner.
+    if (w > kMapTitleWidest) {
+      title.Scale = static_cast<double>(kMapTitleWidest) / w;
+      f->Scale = title.Scale;
+      w = f->TextWidth(title.Text);
+      h = f->TextHeight(title.Text);
+    }
+    f->Scale = scale;
+  }
+  title.Box = {400 - w / 2, kMapTitleTop, 400 - w / 2 + w, kMapTitleTop + h};
+  return title;
 }
 
 THistoryText::THistoryText(TSpriteEngine* engine) : TSprite(engine) { Visible = false; }

@@ -88,6 +88,20 @@ class TCreditsText : public TSprite {
   TScreenHost& Game() const;
 };
 
+// The title of the story map on a pack other than the story journey: the
+// pack's name and " Level Pack!", along the map's top edge (above the
+// painted names of the places, and narrow enough to miss the castle in the
+// corner). An empty text on the story journey's map, which has none.
+constexpr int kMapTitleFont = 2;
+constexpr int kMapTitleTop = 10;
+constexpr int kMapTitleWidest = 540;
+struct TMapTitle {
+  std::string Text;
+  double Scale = 1.0;
+  TRect Box{};
+};
+TMapTitle MapTitleOf(TScreenHost& game);
+
 // Creates a picture of a slide show: image at (x, y), shown from second `from` to
 // second `to` of the screen, with fade mode and depth.
 THistoryBackground* AddHistoryPicture(TScreenHost& game, const std::string& image, int from, int to, uint8_t fade, int z,

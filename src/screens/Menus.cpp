@@ -142,7 +142,12 @@ void TMenus::CloseOptions() {
 void TMenus::ToggleFullScreen() {
   Game.PlayGameSound("checkbox.ogg");
   Game.SetFullScreen(!Game.Platform.FullScreen());
-  // The box shows what the window system actually gave.
+  ShowFullScreenBox();
+}
+
+void TMenus::ShowFullScreenBox() {
+  // The box shows what the window system actually gave; showing it toggles
+  // nothing.
   if (TGuiCheckBox* box = FindCheckBox(Game.GuiBase1, TControlName::CbxFull)) {
     auto handler = std::move(box->OnChange);
     box->SetChecked(Game.Platform.FullScreen());

@@ -33,6 +33,8 @@ class TMenus {
   void OpenOptions();
   void CloseOptions();
   void ToggleFullScreen();
+  // The full-screen box shows whether the game is full screen.
+  void ShowFullScreenBox();
   void ToggleMusic();
   void ToggleSound();
   void ToggleSystemCursor();

@@ -1,9 +1,11 @@
 #include "screens/StoryScreens.h"
 
 #include "board/Board.h"
+#include "engine/render/Fonts.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "magic/Magic.h"
 #include "screens/HistorySprites.h"
+#include "screens/Menus.h"
 #include "screens/ScreenHost.h"
 
 namespace {
@@ -29,16 +31,16 @@ struct TStoryLine {
 // The apostrophes are typographic right quotes and the "..." of lines 5 and
 // 7 single ellipsis characters, in the game's 8-bit text.
 const TStoryLine kStoryLines[] = {
-    {2, 8, 500, "In the time of the ancient arvanels... In a far away place..."},
-    {9, 13, 500, "It was a time of peace, where everything was happy and peaceful"},
-    {15, 18, 500, "But some day, a very bad thing happened!"},
-    {19, 22, 500, "Something that could change everybody\x92s destiny forever!"},
-    {25, 28, 500, "The \"Book of The Arvanels\" have been stolen\x85"},
-    {28, 32, 500, "A secret book containing the most powerful Arvanels Magic potions"},
-    {35, 39, 500, "Four Ancient arvanels went in a quest to rescue the Magic Book\x85"},
-    {35, 39, 550, "The Arvanel of Fire, Forest, Water, and Mountain"},
-    {39, 46, 500, "It\x92s your mission to help them to find the stolen book..."},
-    {39, 46, 550, "...through the path the thief left behind.. leading to the dark castle..."},
+    {2, 8, 500, "In the time of the ancient Arvanels, in a faraway place..."},
+    {9, 13, 500, "It was a time of peace, when everyone was happy and content."},
+    {15, 18, 500, "But one day, something terrible happened!"},
+    {19, 22, 500, "Something that could change everyone\x92s destiny forever!"},
+    {25, 28, 500, "The \"Book of the Arvanels\" has been stolen\x85"},
+    {28, 32, 500, "A secret book holding the most powerful potions of Arvanel magic."},
+    {35, 39, 500, "Four ancient Arvanels set out on a quest to rescue the magic book\x85"},
+    {35, 39, 550, "The Arvanels of Fire, Forest, Water and Mountain."},
+    {39, 46, 500, "It\x92s your mission to help them find the stolen book..."},
+    {39, 46, 550, "...along the trail the thief left behind, to the dark castle..."},
 };
 
 constexpr int kStoryTicks = 5760;  // 48 seconds
@@ -53,6 +55,17 @@ void TStoryScreens::ShowStory() {
   Game.ScreenTicks = 0;
   for (const TStoryPicture& p : kStoryPictures) AddHistoryPicture(Game, p.Image, p.From, p.To, p.Fade, p.Z, ssStory, 0, 117);
   for (const TStoryLine& l : kStoryLines) AddHistoryText(Game, l.Text, l.From, l.To, static_cast<float>(l.Y), ssStory);
+  // A click skips the story (from its first second to its last two): a
+  // quiet line in the corner says so.
+  const std::string skip = "Click to skip";
+  float skipX = 700;
+  if (TCanopyFont* f = Game.Fonts.Items(1)) {
+    f->Scale = 1.0;
+    skipX = 786.0f - static_cast<float>(f->TextWidth(skip));
+  }
+  THistoryText* hint = AddHistoryText(Game, skip, 1, kStoryTicks / 120 - 2, 578, ssStory, 1, skipX);
+  hint->Color1 = 0xFFB0C8B8;
+  hint->Color2 = 0xFF708878;
   Game.PlayGameMusic("GameHistoryMusic", true);
 }
 
@@ -104,11 +117,37 @@ void TStoryScreens::MapClick() {
   Game.Magic().Bar();
 }
 
+void TStoryScreens::MapEscape() {
+  if (Game.ScreenState != ssMap) return;
+  if (Game.LevelStartRequested) {
+    // The map's pictures see the new state and go at their next tick.
+    Game.LevelStartRequested = false;
+    Game.FadeLevel = 0;
+    Game.BeginLevelPlay();
+    Game.StopGameMusic("MapMusic");
+    Game.Menus->OpenQuitMenu();
+    return;
+  }
+  Game.PlayGameSound("menu-select.ogg");
+  Game.StopGameMusic("MapMusic");
+  Game.SaveProgress();
+  Game.QuitToMainMenu();
+}
+
 void TStoryScreens::ShowGameOver() {
   // The picture fades in over four seconds, then stays; the words come with it.
   AddHistoryPicture(Game, "gameover.image", 0, 4, 0, 999999, ssGameOver, 271, 100);
   AddHistoryPicture(Game, "gameover.image", 4, 1000, 1, 1, ssGameOver, 271, 100);
-  AddHistoryText(Game, "GAME          OVER", 4, 1000, 300, ssGameOver, 0);
+  // The two words stand either side of the picture's cracked seal (its
+  // middle at x 400, 28 pixels round), each the same way clear of it.
+  constexpr float kSealX = 400, kSealRadius = 28, kGap = 16;
+  float gameWidth = 80;
+  if (TCanopyFont* f = Game.Fonts.Items(0)) {
+    f->Scale = 1.0;
+    gameWidth = static_cast<float>(f->TextWidth("GAME"));
+  }
+  AddHistoryText(Game, "GAME", 4, 1000, 300, ssGameOver, 0, kSealX - kSealRadius - kGap - gameWidth);
+  AddHistoryText(Game, "OVER", 4, 1000, 300, ssGameOver, 0, kSealX + kSealRadius + kGap);
 }
 
 void TStoryScreens::ShowEnding() {
@@ -120,7 +159,7 @@ void TStoryScreens::ShowEnding() {
   Game.ScreenState = ssEnding;
   AddHistoryPicture(Game, "zeradojogo.image", 0, 3, 0, 1, ssEnding, 0, 117);
   AddHistoryPicture(Game, "zeradojogo.image", 3, 20, 1, 1, ssEnding, 0, 117);
-  AddHistoryText(Game, "The Arvanels captured the thief, recovering the lost book.", 3, 15, 500, ssEnding);
-  AddHistoryText(Game, "the evil has now been defeated.", 15, 22, 500, ssEnding);
+  AddHistoryText(Game, "The Arvanels captured the thief and recovered the lost book.", 3, 15, 500, ssEnding);
+  AddHistoryText(Game, "The evil has now been defeated.", 15, 22, 500, ssEnding);
   Game.PlayGameMusic("GameHistoryMusic", true);
 }

@@ -20,6 +20,10 @@ class TStoryScreens {
   // and a click after it arrived sets the level up and fades into play.
   void ShowMap();
   void MapClick();
+  // Escape on the map. Before the level is started the journey is saved, as
+  // by "Save and Quit", and the main menu comes back; while the map fades
+  // into the level, the level begins at once with the quit menu open.
+  void MapEscape();
   // The sprites of the game-over screen.
   void ShowGameOver();
   // The ending after the story pack's last level; the end credits follow.

@@ -30,6 +30,11 @@ struct TGameState {
   // The end-of-level tally is hurried to its end.
   bool SkipTally = false;
 
+  // Whether the level clock runs: relaxed play stands it still, but a test
+  // play in the level editor always races it (the mode of the last game
+  // played has nothing to do with it).
+  bool LevelClockRuns() const { return !RelaxedMode || ScreenState == ssEditorTest; }
+
  protected:
   TGameState() = default;
   ~TGameState() = default;

@@ -245,6 +245,17 @@ Buffer Digitac(Rng& rng) {
   return Finish(b, -12);
 }
 
+// The last seconds of the level clock: the soft wooden tock of an old clock,
+// a hollow knock and its overtone after a tiny click.
+Buffer ClockTick(Rng& rng) {
+  Buffer b = Silence(0.16);
+  AddNoise(b, rng, 0, Biquad::BandPass(kRate, 3000, 2), 0.4, 0.0003, 0.006);
+  AddKnock(b, 0.001, 1180, 14, 1.0);
+  AddKnock(b, 0.001, 2340, 18, 0.35);
+  AddTone(b, 0.001, 620, 0, 0, 0.25, 0.001, 0.05);
+  return Finish(b, -11);
+}
+
 struct EffectDef {
   const char* file;
   Buffer (*make)(Rng&);
@@ -266,6 +277,7 @@ const EffectDef kEffects[] = {
     {"roll.ogg", Roll},
     {"pontos-subindo.ogg", PontosSubindo},
     {"digitac.ogg", Digitac},
+    {"clock-tick.ogg", ClockTick},
 };
 
 }  // namespace

@@ -195,6 +195,15 @@ TPatterns VineImage() {
   });
 }
 
+// The plate at the right end of the vine's channel on which the game writes
+// the seconds left: a number plate like those of the lives and the score.
+TPatterns ClockPlate() {
+  return DrawOne(56, 34, [](cairo_t* cr) {
+    Shadow(cr, 56, 34, [](cairo_t* c) { RoundRect(c, 1.5, 1.5, 53, 31, 5); }, 0, 1, 2, Rgb(0, 0.7));
+    Plate(cr, 1.5, 1.5, 53, 31);
+  });
+}
+
 // ---------------------------------------------------------------------------
 // Mana pots
 
@@ -297,6 +306,28 @@ void Pot(cairo_t* cr, const TElement& e, bool full, double glow) {
     SetColor(cr, Rgb(0xffffff, glow));
     cairo_fill(cr);
   }
+}
+
+// The halo that pulses behind the spell button of a full pot: a ring of
+// light around the pot and short rays, white, for an additive draw tinted
+// with the element's colour. Its middle is clear, so the pot keeps its look.
+TPatterns PotGlow() {
+  return DrawOne(64, 64, [](cairo_t* cr) {
+    const double c = 32;
+    SourceRadial(cr, c, c, 32, {{0, Rgb(0xffffff, 0)}, {0.4, Rgb(0xffffff, 0)}, {0.52, Rgb(0xffffff, 0.95)},
+                                {0.72, Rgb(0xffffff, 0.35)}, {1, Rgb(0xffffff, 0)}});
+    cairo_paint(cr);
+    for (int i = 0; i < 8; ++i) {
+      const double a = i * M_PI / 4 + M_PI / 8;
+      const double r0 = 18, r1 = i % 2 ? 27 : 31;
+      cairo_move_to(cr, c + r0 * std::cos(a - 0.12), c + r0 * std::sin(a - 0.12));
+      cairo_line_to(cr, c + r1 * std::cos(a), c + r1 * std::sin(a));
+      cairo_line_to(cr, c + r0 * std::cos(a + 0.12), c + r0 * std::sin(a + 0.12));
+      cairo_close_path(cr);
+    }
+    SourceRadial(cr, c, c, 31, {{0.5, Rgb(0xffffff, 0.8)}, {1, Rgb(0xffffff, 0)}});
+    cairo_fill(cr);
+  });
 }
 
 TPatterns PotImage(const TElement& e) {
@@ -428,4 +459,6 @@ void AddBarArt(std::vector<TArtItem>& items) {
   add("gui-montanha.image", [] { return PotImage({Rgb(0xd84a32), Rgb(0xff9a80), 3}); });
   add("level-complete.image", LevelComplete);
   add("mouse.image", Cursor);
+  add("gui-clock.image", ClockPlate);
+  add("pot-glow.image", PotGlow);
 }

@@ -291,8 +291,9 @@ TPatterns Credits() {
   const double wx = 24, wy = 48, ww = 392, wh = 252;
   return DrawFrames(2, 440, 400, [=](cairo_t* cr, int i) {
     if (i == 1) {
+      // Opaque: nothing of the menu's picture may show through the lines.
       RoundRect(cr, wx - 4, wy - 4, ww + 8, wh + 8, 10);
-      SourceLinear(cr, 0, wy, 0, wy + wh, {{0, Rgb(0x081a10, 0.92)}, {0.5, Rgb(0x10281a, 0.9)}, {1, Rgb(0x081a10, 0.92)}});
+      SourceLinear(cr, 0, wy, 0, wy + wh, {{0, Rgb(0x081a10)}, {0.5, Rgb(0x10281a)}, {1, Rgb(0x081a10)}});
       cairo_fill(cr);
       SourceRadial(cr, 220, 170, 200, {{0, Rgb(0x60c080, 0.12)}, {1, Rgb(0x60c080, 0)}});
       cairo_paint(cr);

@@ -1,5 +1,6 @@
 // Screens: the studio's logo, the story map with its marker and level marks,
 // game over, the hiscore hall, and the board's own panel.
+#include <algorithm>
 #include <cmath>
 
 #include "Art.h"
@@ -484,11 +485,12 @@ TPatterns Hiscores() {
       SetColor(cr, Rgb(0xffffff, 0.95));
       cairo_fill(cr);
     }
-    // Ivy climbing the panel's corners.
+    // Ivy climbing the panel's sides, outside its window: the rank
+    // medallions along the left edge must stay clear.
     for (int side : {-1, 1}) {
       std::vector<TPt> ivy;
       for (int k = 0; k <= 12; ++k)
-        ivy.push_back({400 + side * (330 - k * 6.0) + std::sin(k * 0.9) * 5, 560 - k * 22.0});
+        ivy.push_back({400 + side * (338 - std::min(k, 3) * 6.0) + std::sin(k * 0.9) * 3, 560 - k * 22.0});
       Vine(cr, ivy, 2.2, side < 0 ? 904 : 905, 11, 12);
     }
     SetFont(cr, fontfiles::kGaramondItalic, 18);

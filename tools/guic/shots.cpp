@@ -100,7 +100,7 @@ void Prepare(Scene& s, N form) {
     case N::HelpGUI: {
       TGuiForm* f = FindForm(s.Gui, form);
       s.Show(form, 100, 405 - f->Height() - 30);
-      s.Text(N::HelpText, "Create Matches of 3 in a row by clicking on adjacent pieces to swap them.");
+      s.Text(N::HelpText, "Make matches of 3 in a row: click two neighbouring pieces to swap them.");
       for (int i = 0; i < 400; ++i) s.Gui.Update();
       break;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 
@@ -49,6 +50,9 @@ class TCanopyMouse {
   bool Update();
   bool Pressed(int i) const { return i >= 0 && i < 8 && ButtonDown[i] != 0; }
   bool Released(int i) const { return i >= 0 && i < 8 && ButtonUp[i] != 0; }
+  // Whether the button is down after the events this frame took, whatever
+  // ClearOnUpdate says.
+  bool Held(int i) const { return i >= 0 && i < 8 && Held_[static_cast<std::size_t>(i)] != 0; }
 
   // The device side: buffered events. Events beyond BufferSize are dropped
   // until the next Update, as a full device buffer would.
