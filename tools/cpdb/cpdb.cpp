@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/ArchiveKey.h"
-#include "engine/CPDb.h"
-#include "engine/CPDbWriter.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDb.h"
+#include "engine/archive/CPDbWriter.h"
 
 namespace {
 

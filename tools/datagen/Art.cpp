@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "engine/ImageFile.h"
+#include "engine/render/ImageFile.h"
 
 const std::vector<TArtItem>& ArtItems() {
   static const std::vector<TArtItem> items = [] {

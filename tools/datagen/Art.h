@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Paint.h"
-#include "app/DataManifest.h"
+#include "data/DataManifest.h"
 
 using TPatterns = std::vector<TSurface>;
 

@@ -9,7 +9,7 @@
 #include "Materials.h"
 #include "Paint.h"
 #include "Scenery.h"
-#include "engine/ImageFile.h"
+#include "engine/render/ImageFile.h"
 
 namespace {
 

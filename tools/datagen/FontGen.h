@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManifest.h"
-#include "engine/ImageRecord.h"
+#include "data/DataManifest.h"
+#include "engine/render/ImageRecord.h"
 
 // The font files a font is rendered from (for the cache key).
 std::vector<std::string> FontInputFiles(const TFontSpec& spec);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "engine/DataFile.h"
+#include "engine/core/DataFile.h"
 
 namespace {
 

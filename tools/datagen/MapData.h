@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Paint.h"
-#include "pieces/Hiscores.h"
+#include "players/Hiscores.h"
 
 struct TStoryMap {
   // The trail's control points, from the grove to the dark castle; the map

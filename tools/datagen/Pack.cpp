@@ -1,7 +1,7 @@
 #include "Pack.h"
 
 #include "ArtLoading.h"
-#include "app/Credits.h"
+#include "screens/Credits.h"
 
 #include <nettle/sha2.h>
 #include <zlib.h>
@@ -22,9 +22,9 @@
 
 #include "FontGen.h"
 #include "MapData.h"
-#include "engine/ArchiveKey.h"
-#include "engine/CPDbWriter.h"
-#include "engine/ImageFile.h"
+#include "engine/archive/ArchiveKey.h"
+#include "engine/archive/CPDbWriter.h"
+#include "engine/render/ImageFile.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Art.h"
-#include "engine/ImageRecord.h"
+#include "engine/render/ImageRecord.h"
 
 struct TGenOptions {
   std::string OutDir;      // the build folder: Data/ and data/ go here

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/DataManifest.h"
-#include "engine/DataFile.h"
-#include "engine/GuiLayoutFile.h"
-#include "engine/GuiLayoutSource.h"
-#include "engine/SafeFile.h"
+#include "data/DataManifest.h"
+#include "engine/core/DataFile.h"
+#include "engine/gui/GuiLayoutFile.h"
+#include "engine/gui/GuiLayoutSource.h"
+#include "engine/core/SafeFile.h"
 #include "shots.h"
 
 namespace {

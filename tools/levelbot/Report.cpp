@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "board/BoardTab.h"
-#include "board/LevelSource.h"
+#include "levels/LevelSource.h"
 
 namespace {
 

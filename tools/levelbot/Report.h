@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "board/BotPlayer.h"
+#include "bot/BotPlayer.h"
 
 // What a compiled level holds.
 struct TLevelCensus {

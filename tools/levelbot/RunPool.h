@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "board/BotGame.h"
+#include "bot/BotGame.h"
 
 struct TRunTask {
   int Level = 0;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "board/LevelSource.h"
-#include "engine/DataFile.h"
+#include "levels/LevelSource.h"
+#include "engine/core/DataFile.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/XParticleSystem.h"
+#include "engine/particles/XParticleSystem.h"
 
 struct TPreviewOptions {
   int Frames = 8;

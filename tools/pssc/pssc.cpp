@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "Preview.h"
-#include "app/ParticleSource.h"
-#include "engine/DataFile.h"
-#include "engine/SafeFile.h"
+#include "data/ParticleSource.h"
+#include "engine/core/DataFile.h"
+#include "engine/core/SafeFile.h"
 
 namespace {
 
