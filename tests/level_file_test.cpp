@@ -171,7 +171,7 @@ TEST_F(LevelFiles, ALevelsTwoFilesChangeTogetherEvenWhenTheWriteIsCutOff) {
   // the renames: the next opening finishes the write.
   Spit(folder / ".1.opt.AAAAAA", "new options");
   Spit(folder / ".1.lvl.BBBBBB", "new cells");
-  Spit(folder / ".1.opt.group", ".1.opt.AAAAAA\t1.opt\n.1.lvl.BBBBBB\t1.lvl\n");
+  Spit(folder / ".1.opt.group", "grovewright-group 1\n.1.opt.AAAAAA\t1.opt\n.1.lvl.BBBBBB\t1.lvl\n");
   RecoverFileGroups(folder.string());
   EXPECT_EQ(Slurp(LevelOptionsPath(Home, "P", 1)), "new options");
   EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), "new cells");

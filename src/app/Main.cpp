@@ -20,6 +20,7 @@
 #include "engine/archive/ArchiveKey.h"
 #include "engine/render/ImageFile.h"
 #include "engine/core/SafeFile.h"
+#include "board/LevelFile.h"
 #include "players/PlayerFiles.h"
 #include "platform/Audio.h"
 #include "engine/sprites/Sprite.h"
@@ -197,6 +198,10 @@ std::string Tmain::PackHome(const std::string& pack) const {
   std::error_code ec;
   if (Options.SaveHome == Options.Home || std::filesystem::exists(PackFolder(Options.SaveHome, pack), ec))
     return Options.SaveHome;
+  // A replay reads the campaign where the game keeps it; every other pack it
+  // plays or edits is the copy in its own folder, so that nothing it writes
+  // reaches the player's.
+  if (Replaying() && pack != kStoryPackName) return Options.SaveHome;
   if (std::filesystem::exists(PackFolder(Options.Home, pack), ec)) return Options.Home;
   return Options.SaveHome;
 }
@@ -644,7 +649,8 @@ void Tmain::RunScriptCommands() {
 }
 
 bool Tmain::ScriptPictureDueBy(int64_t tick) const {
-  return (Script_ && Script_->PictureDueBy(tick)) || (Replay_ && Replay_->PictureDueNext());
+  // A replay takes no pictures.
+  return Script_ && Script_->PictureDueBy(tick);
 }
 
 void Tmain::SendEvent(const plat::Event& e) {
