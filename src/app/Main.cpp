@@ -359,7 +359,10 @@ bool Tmain::FormCreate() {
       return false;
     }
   }
-  const std::string missing = DataCheckMessage(CheckGameArchives(CPDb1, CPDb2), CPDb1.FileName(), CPDb2.FileName());
+  std::string missing = DataCheckMessage(CheckGameArchives(CPDb1, CPDb2), CPDb1.FileName(), CPDb2.FileName());
+  // The particle settings are read now too: a file that cannot be used ends
+  // the start, not the first match.
+  if (missing.empty()) missing = ParticleSettingsMessage([this](const std::string& file) { return ProgramPath(file); });
   if (!missing.empty()) {
     Platform.HideWindow();
     ShowError(missing);
@@ -396,6 +399,10 @@ bool Tmain::FormCreate() {
   // 19-20.
   AdvanceProgress();
   LoadImageIndexes();
+  // What writes cut off by a crash or a kill left in the save folder goes;
+  // a folder nothing can be saved in is said once.
+  RemoveStaleSaveTemporaries(Options.SaveHome);
+  if (const std::string warning = SaveFolderWarning(Options.SaveHome); !warning.empty()) ShowError(warning);
   // 21. The last player and the options; the command line has the last word
   // on the window.
   if (!LoadStep(ConfigPath(Options.Home), error, [&] {

@@ -30,6 +30,7 @@
 #include "play/Effects.h"
 #include "play/Magic.h"
 #include "players/Player.h"
+#include "players/SaveGuard.h"
 #include "platform/Platform.h"
 
 class TSprite;
@@ -308,6 +309,10 @@ class Tmain {
   bool HiscoresClickable = false;
   TSprite* MenuFoliage = nullptr;
   std::array<TSprite*, 2> CreditsSprites{};
+
+  // The player's files that could not be read: kept aside or never written
+  // over (players/SaveGuard.h).
+  TSaveGuard Saves;
 
   // Process ticks run since start-up (the input script's clock).
   int64_t TotalTicks = 0;

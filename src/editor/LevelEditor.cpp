@@ -19,6 +19,7 @@
 #include "engine/core/SafeFile.h"
 #include "engine/sprites/SpriteEngine.h"
 #include "engine/core/TextCompare.h"
+#include "engine/core/TextSpaces.h"
 #include "board/GameSprite.h"
 #include "play/Mouse.h"
 #include "platform/Platform.h"
@@ -46,11 +47,8 @@ void ShowCentred(TGuiBase& gui, N form) {
   ShowDialog(gui, form, 400 - FormWidth(gui, form) / 2, 300 - FormHeight(gui, form) / 2);
 }
 
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+// Without spaces at either end, no-break spaces too.
+std::string Trimmed(const std::string& text) { return TrimSpaces8(text); }
 
 // Whether the level allows the kind a piece tool puts.
 bool Allows(const TLevelOptions& o, int kind) {
@@ -246,12 +244,21 @@ void TLevelEditor::NewPack() {
     Tell("\"" + name + "\" cannot be the name of a level pack: " + reason + ". Please type another name.");
     return;
   }
-  if (SameText(name, kStoryPackName)) {
+  const std::string pack = plat::AnsiToUtf8(name);
+  // A name that reads as another pack's would stand beside it in the lists
+  // looking just the same.
+  if (SameNameAsRead(pack, kStoryPackName)) {
     Tell(std::string("\"") + kStoryPackName +
          "\" is the story campaign, which cannot be edited. Please type another name.");
     return;
   }
-  const std::string pack = plat::AnsiToUtf8(name);
+  for (const TPackEntry& other : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
+    if (other.Name != pack && SameNameAsRead(other.Name, pack)) {
+      Tell("\"" + name + "\" looks just like the level pack \"" + plat::Utf8ToAnsi(other.Name) +
+           "\". Please type another name.");
+      return;
+    }
+  }
   const fs::path folder = PackFolder(Game.PackHome(pack), pack);
   std::error_code ec;
   fs::create_directories(folder, ec);  // an existing pack's folder stays as it is

@@ -40,6 +40,8 @@ std::vector<TPackEntry> ScanLevelPacks(const std::string& levelsFolder) {
       std::error_code e3;
       if (IsLevelFile(f->path()) && f->is_regular_file(e3)) ++pack.LevelFiles;
     }
+    std::error_code e4;
+    pack.FirstLevel = fs::is_regular_file(it->path() / "1.lvl", e4) && fs::is_regular_file(it->path() / "1.opt", e4);
     if (pack.LevelFiles > 0) packs.push_back(pack);
   }
   std::sort(packs.begin(), packs.end(), [](const TPackEntry& a, const TPackEntry& b) {
@@ -239,6 +241,8 @@ void TMenus::OpenPackChooser() {
   TGuiListBox* list = FindListBox(gui, TControlName::LevelPacksList);
   if (list) list->Clear();
   for (const TPackEntry& pack : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
+    // A pack without its first level cannot be played: it is not offered.
+    if (!pack.FirstLevel) continue;
     if (list) list->Add(plat::Utf8ToAnsi(pack.Name) + " - " + std::to_string(pack.LevelFiles) + " Levels");
     Game.LevelPacks.push_back(pack.Name);
   }
@@ -277,8 +281,13 @@ void TMenus::CancelPack() {
 
 bool TMenus::PackPlayable(const std::string& pack) {
   if (CountPackLevels(Game.PackHome(pack), pack) > 0) return true;
-  Game.ShowError("The level pack \"" + plat::Utf8ToAnsi(pack) + "\" has no first level (levels/" + pack +
-                 "/1.lvl). Please build or reinstall the game.");
+  // Only the campaign comes with the game; a pack of the player's is
+  // incomplete, which no build or install mends.
+  const std::string where = " has no first level (levels/" + PrintableName(plat::Utf8ToAnsi(pack)) + "/1.lvl).";
+  if (pack == kStoryPackName)
+    Game.ShowError("The level pack \"" + pack + "\"" + where + " Please build or reinstall the game.");
+  else
+    Game.ShowError("The level pack \"" + PrintableName(plat::Utf8ToAnsi(pack)) + "\" is incomplete: it" + where);
   return false;
 }
 

@@ -298,35 +298,35 @@ std::string TemporaryFolder() {
 }
 
 namespace {
-bool ReadSmall(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
-               bool* missing, bool followLinks) {
-  if (missing) *missing = false;
+TReadFailure ReadSmall(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
+                       int& errorNumber, bool followLinks) {
+  errorNumber = 0;
   bytes.clear();
+  auto failed = [&](TReadFailure kind, const std::string& text, int number = 0) {
+    errorNumber = number;
+    error = text;
+    bytes.clear();
+    return kind;
+  };
   struct stat st {};
   if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
-    if (missing && errno == ENOENT) *missing = true;
-    error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
-    return false;
+    const int e = errno;
+    return failed(e == ENOENT ? TReadFailure::Missing : TReadFailure::Failed,
+                  "Cannot open \"" + path + "\": " + std::strerror(e) + ".", e);
   }
   // A pipe would block the game for ever and a device would never end.
-  if (!S_ISREG(st.st_mode)) {
-    error = "\"" + path + "\" is not a plain file.";
-    return false;
-  }
-  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
-    error = "\"" + path + "\" is too large to be one of the game's files.";
-    return false;
-  }
+  if (!S_ISREG(st.st_mode)) return failed(TReadFailure::NotPlain, "\"" + path + "\" is not a plain file.");
+  if (static_cast<uint64_t>(st.st_size) > maxBytes)
+    return failed(TReadFailure::TooLarge, "\"" + path + "\" is too large to be one of the game's files.");
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) {
-    error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
-    return false;
+    const int e = errno;
+    return failed(TReadFailure::Failed, "Cannot open \"" + path + "\": " + std::strerror(e) + ".", e);
   }
   // The name may have been swapped for something else since it was looked at.
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    error = "\"" + path + "\" is not a plain file.";
-    return false;
+    return failed(TReadFailure::NotPlain, "\"" + path + "\" is not a plain file.");
   }
   // One byte more than expected, to notice a file that grew meanwhile.
   const uint64_t expected = static_cast<uint64_t>(st.st_size) < maxBytes ? static_cast<uint64_t>(st.st_size) : maxBytes;
@@ -337,33 +337,40 @@ bool ReadSmall(const std::string& path, size_t maxBytes, std::vector<uint8_t>& b
     const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      error = "Cannot read \"" + path + "\": " + std::strerror(errno) + ".";
+      const int e = errno;
+      const TReadFailure kind = failed(TReadFailure::Failed, "Cannot read \"" + path + "\": " + std::strerror(e) + ".", e);
       ::close(fd);
-      bytes.clear();
-      return false;
+      return kind;
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  if (got > maxBytes) {
-    error = "\"" + path + "\" is too large to be one of the game's files.";
-    bytes.clear();
-    return false;
-  }
+  if (got > maxBytes) return failed(TReadFailure::TooLarge, "\"" + path + "\" is too large to be one of the game's files.");
   bytes.resize(got);
-  return true;
+  return TReadFailure::None;
 }
 }  // namespace
 
+TReadFailure ReadSmallFileWhy(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
+                              int& errorNumber) {
+  return ReadSmall(path, maxBytes, bytes, error, errorNumber, true);
+}
+
 bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
                    bool* missing) {
-  return ReadSmall(path, maxBytes, bytes, error, missing, true);
+  int errorNumber = 0;
+  const TReadFailure failure = ReadSmall(path, maxBytes, bytes, error, errorNumber, true);
+  if (missing) *missing = failure == TReadFailure::Missing;
+  return failure == TReadFailure::None;
 }
 
 bool ReadSmallFileNoLinks(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
                           bool* missing) {
-  return ReadSmall(path, maxBytes, bytes, error, missing, false);
+  int errorNumber = 0;
+  const TReadFailure failure = ReadSmall(path, maxBytes, bytes, error, errorNumber, false);
+  if (missing) *missing = failure == TReadFailure::Missing;
+  return failure == TReadFailure::None;
 }
 
 bool ValidateFileName(const std::string& name, std::string& reason) {

@@ -56,6 +56,12 @@ bool IsTemporaryName(const std::string& name, std::string& target);
 // (and error); a folder, a device, a pipe or a larger file is an error.
 bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
                    bool* missing = nullptr);
+// How a read went, for callers that act on the kind of failure: the file is
+// missing, is no plain file, is larger than allowed, or could not be opened
+// or read (Errno says why).
+enum class TReadFailure { None, Missing, NotPlain, TooLarge, Failed };
+TReadFailure ReadSmallFileWhy(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
+                              int& errorNumber);
 // The same, but a link in the file's place is refused rather than followed.
 bool ReadSmallFileNoLinks(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes, std::string& error,
                           bool* missing = nullptr);
