@@ -81,12 +81,14 @@ class TTextSource : public TSource {
 // Walks the lines of a source from a place on, a chunk at a time.
 class TLineCursor {
  public:
+  static constexpr size_t kChunk = 64 * 1024;
   TLineCursor(const TSource* source, const std::string* name) : Source_(source), Name_(name) {}
 
   void Start(uint64_t offset, int lineNo) {
     Offset_ = offset;
     LineNo_ = lineNo;
     Buffer_.clear();
+    Buffer_.reserve(kChunk + 8 * 1024);  // a chunk and the start of a line
     At_ = 0;
   }
   uint64_t Offset() const { return Offset_ - (Buffer_.size() - At_); }
@@ -126,7 +128,7 @@ class TLineCursor {
       // Keep the unfinished line and read on.
       Buffer_.erase(0, At_);
       At_ = 0;
-      char chunk[64 * 1024];
+      char chunk[kChunk];
       const ssize_t n = Source_->Read(Offset_, chunk, sizeof chunk);
       if (n < 0) throw DataError(*Name_ + ": cannot read the replay: " + std::strerror(errno));
       if (n == 0) {
@@ -419,7 +421,10 @@ TReplay TReplay::Check(std::unique_ptr<TPlay> play, const TReplayLimits& limits)
   TReplay replay;
   replay.Name = name;
   if (play->Source->Size() > limits.Bytes)
-    throw DataError(name + ": the replay is larger than any replay (" + std::to_string(limits.Bytes >> 20) + " MiB)");
+    throw DataError(name + ": the replay is larger than any replay (" +
+                    (limits.Bytes % (1 << 20) == 0 ? std::to_string(limits.Bytes >> 20) + " MiB"
+                                                   : std::to_string(limits.Bytes) + " bytes") +
+                    ")");
   TLineCursor lines(play->Source.get(), &name);
   DataNode node;
   int indent = 0, lastIndent = 0;

@@ -51,7 +51,9 @@ struct TCopy {
       if (n == 0) break;
       Bytes += static_cast<uint64_t>(n);
       if (Bytes > Limits.Bytes) {
-        ok = Fail(fromPath, "the folder holds more than " + std::to_string(Limits.Bytes >> 20) + " MiB");
+        ok = Fail(fromPath, "the folder holds more than " +
+                                (Limits.Bytes % (1 << 20) == 0 ? std::to_string(Limits.Bytes >> 20) + " MiB"
+                                                               : std::to_string(Limits.Bytes) + " bytes"));
         break;
       }
       for (ssize_t done = 0; done < n;) {
