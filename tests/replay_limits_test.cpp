@@ -140,6 +140,20 @@ TEST(ReplayLimits, TheRecorderEndsItsReplayWhereTheReaderWouldStopReadingIt) {
   for (int i = 0; i < 9; ++i) rec.Frame(2, 0);
   EXPECT_TRUE(rec.Full());
   EXPECT_EQ(TReplay::Parse(rec.Text(0), "idle.replay", idle).FrameCount, 6);
+  // Inputs waiting for one frame: the recording ends before the one too many.
+  TReplayLimits waiting;
+  waiting.WaitingInputs = 5;
+  TReplayRecorder burst(header, waiting);
+  burst.Frame(0, 2);
+  for (int i = 0; i < 9; ++i) burst.Input(2, Move(i, i));
+  EXPECT_TRUE(burst.Full());
+  EXPECT_EQ(TReplay::Parse(burst.Text(0), "burst.replay", waiting).InputCount, 5);
+  EXPECT_NE(Error(kHead + "0 frames 2\n2 mouse 1 1\n2 mouse 1 1\n2 mouse 1 1\n2 end 0\n", [] {
+              TReplayLimits two;
+              two.WaitingInputs = 2;
+              return two;
+            }()).find("r.replay:7: too many inputs before this one wait for a frame"),
+            std::string::npos);
 }
 
 // Any name the game takes for a player or a pack travels in a replay and

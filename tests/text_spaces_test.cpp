@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/TextSpaces.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -27,6 +28,14 @@ TEST(TextSpaces, EveryKindOfSpaceReadsAsOnePlainSpace) {
   EXPECT_EQ(TrimSpaces8("\xA0 Mine \xA0"), "Mine");
   EXPECT_EQ(TrimSpaces8("My\xA0Pack"), "My\xA0Pack");
   EXPECT_EQ(TrimSpaces8(" \xA0"), "");
+}
+
+// A message box shows its lines as they are: long ones are broken at spaces.
+TEST(MessageText, LongLinesBreakAtSpacesAndAWordTooLongKeepsALineOfItsOwn) {
+  EXPECT_EQ(plat::WrapLines("short", 10), "short");
+  EXPECT_EQ(plat::WrapLines("one two three four five", 10), "one two\nthree four\nfive");
+  EXPECT_EQ(plat::WrapLines("a /very/long/path/name b", 8), "a\n/very/long/path/name\nb");
+  EXPECT_EQ(plat::WrapLines("first line\nsecond one here", 12), "first line\nsecond one\nhere");
 }
 
 }  // namespace

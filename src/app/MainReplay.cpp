@@ -3,11 +3,10 @@
 // the replay files under the save folder.
 #include <stdlib.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -78,8 +77,8 @@ void Tmain::StartRecording() {
   Recorder_->DigestNow = [this] { return StateDigest(); };
   Recorder_->OnFull = [](int64_t tick) {
     std::fprintf(stderr,
-                 "grovewright: the session's replay holds as much as a replay may (a day of play, or 64 MiB); "
-                 "it ends at tick %lld\n",
+                 "grovewright: the session's replay holds as much as a replay may; it ends at tick %lld, and the "
+                 "session goes on unrecorded\n",
                  static_cast<long long>(tick));
   };
 }

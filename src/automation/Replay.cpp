@@ -254,9 +254,10 @@ void TReplayRecorder::Input(int64_t tick, const plat::Event& e) {
   if (words.empty()) return;
   // Inputs come between frames, where the state is the one the frames so far
   // reached: the recording may end here.
-  if (!Fits(64, 1)) return Seal();
+  if (!Fits(64, 1) || Waiting_ + 1 > Limits_.WaitingInputs) return Seal();
   FlushFrames();
   Line(tick, words);
+  ++Waiting_;
 }
 
 void TReplayRecorder::Paste(int64_t tick, const std::string& text) {
@@ -294,6 +295,7 @@ void TReplayRecorder::Frame(int64_t firstTick, int ticks) {
   Reached_ = firstTick + ticks;
   ++FrameCount_;
   IdleRun_ = idle ? IdleRun_ + 1 : 0;
+  Waiting_ = 0;
 }
 
 void TReplayRecorder::Digest(int64_t tick, uint64_t digest) {

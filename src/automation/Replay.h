@@ -171,6 +171,7 @@ class TReplayRecorder {
   int64_t Reached_ = 0;
   int64_t FrameCount_ = 0;
   int64_t IdleRun_ = 0;  // frames in a row that ran no tick
+  int64_t Waiting_ = 0;  // inputs since the last frame, which wait for the next
   bool Sealed_ = false;
   std::string SealedTail_;
 };

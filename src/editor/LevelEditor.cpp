@@ -47,8 +47,6 @@ void ShowCentred(TGuiBase& gui, N form) {
   ShowDialog(gui, form, 400 - FormWidth(gui, form) / 2, 300 - FormHeight(gui, form) / 2);
 }
 
-// Without spaces at either end, no-break spaces too.
-std::string Trimmed(const std::string& text) { return TrimSpaces8(text); }
 
 // Whether the level allows the kind a piece tool puts.
 bool Allows(const TLevelOptions& o, int kind) {
@@ -237,7 +235,8 @@ void TLevelEditor::EscapeKey() {
 
 void TLevelEditor::NewPack() {
   const TGuiEdit* edit = FindEdit(Game.GuiBase1, N::newName);
-  const std::string name = Trimmed(edit ? edit->Text() : std::string());
+  // Without spaces at either end, no-break spaces too.
+  const std::string name = TrimSpaces8(edit ? edit->Text() : std::string());
   if (name.empty()) return;
   std::string reason;
   if (!ValidateFileName(name, reason)) {
