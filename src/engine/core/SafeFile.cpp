@@ -155,14 +155,16 @@ bool WriteFilesTogether(const std::vector<std::pair<std::string, std::vector<uin
   auto dropTemps = [&] {
     for (TTemporary& t : temps) t.Drop();
   };
-  for (const auto& [path, bytes] : files) {
+  for (const auto& file : files) {
+    const std::string& path = file.first;
+    const std::vector<uint8_t>& bytes = file.second;
     if (FolderOf(fs::path(path)) != folder) {
       dropTemps();
       error = "Cannot write \"" + path + "\" with \"" + first.string() + "\": they lie in different folders.";
       return false;
     }
     TTemporary temp;
-    if (!WriteTemporary(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, temp, error)) {
+    if (!WriteTemporary(path, [&bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, temp, error)) {
       dropTemps();
       return false;
     }
