@@ -7,6 +7,8 @@
 
 #include "app/LaunchOptions.h"
 #include "app/Main.h"
+#include "app/StopSignals.h"
+#include "engine/core/SafeFile.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -30,15 +32,21 @@ int main(int argc, char** argv) {
     std::printf("%s", LaunchUsage());
     return 0;
   }
-  ResolveGameFolders(options, ExecutableFolder(argv[0]), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-  // A replay is read whole before anything starts: a damaged one is named
+  if (!ResolveGameFolders(options, ExecutableFolder(argv[0]), std::getenv("XDG_DATA_HOME"), UserHomeFolder().c_str(),
+                          &error)) {
+    std::fprintf(stderr, "grovewright: %s\n", error.c_str());
+    return 2;
+  }
+  // A replay is checked whole before anything starts: a damaged one is named
   // with its line and the reason, and nothing else happens.
   std::unique_ptr<TReplay> replay;
   if (!options.Replay.empty()) {
     try {
       replay = std::make_unique<TReplay>(TReplay::Load(options.Replay));
     } catch (const std::exception& ex) {
-      std::fprintf(stderr, "grovewright: cannot play the replay: %s\n", ex.what());
+      // The file's words are shown as they are only when a terminal would
+      // not act on them.
+      std::fprintf(stderr, "grovewright: cannot play the replay: %s\n", PrintableName(ex.what()).c_str());
       return 2;
     }
   }
@@ -63,5 +71,8 @@ int main(int argc, char** argv) {
     else
       code = game.ExitCode ? game.ExitCode : 1;
   }
+  // A replay stopped by a signal has removed its folder: the program now
+  // ends as the signal asked.
+  EndByStopSignal();
   return code;
 }

@@ -171,7 +171,7 @@ TEST_F(LevelFiles, ALevelsTwoFilesChangeTogetherEvenWhenTheWriteIsCutOff) {
   // the renames: the next opening finishes the write.
   Spit(folder / ".1.opt.AAAAAA", "new options");
   Spit(folder / ".1.lvl.BBBBBB", "new cells");
-  Spit(folder / ".1.opt.group", ".1.opt.AAAAAA\t1.opt\n.1.lvl.BBBBBB\t1.lvl\n");
+  Spit(folder / ".1.opt.group", "grovewright-group 1\n.1.opt.AAAAAA\t1.opt\n.1.lvl.BBBBBB\t1.lvl\n");
   RecoverFileGroups(folder.string());
   EXPECT_EQ(Slurp(LevelOptionsPath(Home, "P", 1)), "new options");
   EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), "new cells");
@@ -189,6 +189,84 @@ TEST_F(LevelFiles, ALevelsTwoFilesChangeTogetherEvenWhenTheWriteIsCutOff) {
   Spit(folder / ".1.opt.DDDDDD", "evil");
   RecoverFileGroups(folder.string());
   EXPECT_EQ(Slurp(Home + "/outside"), "safe");
+}
+
+// Opening a pack touches only what the game itself wrote: other hidden
+// files stay, a record without the game's first line, or one naming files
+// other than a level's two, moves nothing, and a new file that is a link is
+// never moved into place.
+TEST_F(LevelFiles, RecoveryFollowsOnlyTheRecordsTheGameWrote) {
+  std::string error;
+  TLevelOptions options;
+  for (int n = 1; n <= 3; ++n) {
+    options.LevelTime = 100 + n;
+    ASSERT_TRUE(WriteLevel(Home, "P", n, options, std::vector<TCellRecord>(static_cast<size_t>(n)), error)) << error;
+  }
+  const fs::path folder = PackFolder(Home, "P");
+  Spit(folder / ".notes.backup", "the player's notes");
+  Spit(folder / ".project.config", "an editor's settings");
+  Spit(folder / ".3.lvl.Aa1234", "the game's half write");
+  auto state = [&] {
+    std::string text;
+    for (const auto& e : fs::directory_iterator(folder))
+      text += e.path().filename().string() + "=" + (fs::is_symlink(e.path()) ? "link" : Slurp(e.path())) + ";";
+    return text;
+  };
+  auto plantedAndRecovered = [&](const std::string& record, const std::string& recordName = ".1.opt.group") {
+    Spit(folder / recordName, record);
+    const std::string before = state();
+    RecoverPackWrites(Home, "P");
+    return std::make_pair(before, state());
+  };
+  // A planted record without the game's first line: 3.lvl is not moved over
+  // 1.lvl, and nothing the game did not write goes.
+  const std::string oneCells = Slurp(LevelCellsPath(Home, "P", 1));
+  auto [before, after] = plantedAndRecovered("3.lvl\t1.lvl\n");
+  EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), oneCells);
+  EXPECT_TRUE(fs::exists(LevelCellsPath(Home, "P", 3)));
+  EXPECT_EQ(Slurp(folder / ".notes.backup"), "the player's notes");
+  EXPECT_EQ(Slurp(folder / ".project.config"), "an editor's settings");
+  EXPECT_FALSE(fs::exists(folder / ".3.lvl.Aa1234")) << "the game's own half write goes";
+  // With the first line, but naming what is no new file of the game's, or
+  // files of two levels, or a level's file without its twin, or out of
+  // order, or a record named after another file.
+  for (const auto& [record, name] : std::vector<std::pair<std::string, std::string>>{
+           {"grovewright-group 1\n3.lvl\t1.lvl\n", ".1.opt.group"},
+           {"grovewright-group 1\n.1.opt.Bb1234\t1.opt\n.2.lvl.Cc1234\t2.lvl\n", ".1.opt.group"},
+           {"grovewright-group 1\n.1.lvl.Cc1234\t1.lvl\n", ".1.lvl.group"},
+           {"grovewright-group 1\n.1.lvl.Cc1234\t1.lvl\n.1.opt.Bb1234\t1.opt\n", ".1.lvl.group"},
+           {"grovewright-group 1\n.1.opt.Bb1234\t1.opt\n.1.lvl.Cc1234\t1.lvl\n", ".2.opt.group"},
+           {"grovewright-group 1\n.1.opt.Bb1234\t.notes.backup\n", ".1.opt.group"}}) {
+    Spit(folder / ".1.opt.Bb1234", "planted options");
+    Spit(folder / ".1.lvl.Cc1234", "planted cells");
+    Spit(folder / ".2.lvl.Cc1234", "planted cells");
+    const auto [was, now] = plantedAndRecovered(record, name);
+    EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), oneCells) << record;
+    EXPECT_EQ(Slurp(folder / ".notes.backup"), "the player's notes") << record;
+    EXPECT_EQ(Slurp(folder / name), record) << "a record the game did not write stays";
+    fs::remove(folder / name);
+  }
+  // A new file that is a link, in a record otherwise right: nothing moves.
+  Spit(folder / "elsewhere", "elsewhere");
+  fs::create_symlink(folder / "elsewhere", folder / ".1.lvl.Ln1234");
+  Spit(folder / ".1.opt.Op1234", "new options");
+  plantedAndRecovered("grovewright-group 1\n.1.opt.Op1234\t1.opt\n.1.lvl.Ln1234\t1.lvl\n");
+  EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 1)), oneCells);
+  EXPECT_FALSE(fs::is_symlink(LevelCellsPath(Home, "P", 1)));
+  EXPECT_TRUE(fs::exists(folder / ".1.opt.group"));
+  fs::remove(folder / ".1.opt.group");
+  fs::remove(folder / ".1.lvl.Ln1234");
+  // The game's own record of a level's two files is finished as before.
+  Spit(folder / ".2.opt.Dd1234", "new options 2");
+  Spit(folder / ".2.lvl.Ee1234", "new cells 2");
+  plantedAndRecovered("grovewright-group 1\n.2.opt.Dd1234\t2.opt\n.2.lvl.Ee1234\t2.lvl\n", ".2.opt.group");
+  EXPECT_EQ(Slurp(LevelOptionsPath(Home, "P", 2)), "new options 2");
+  EXPECT_EQ(Slurp(LevelCellsPath(Home, "P", 2)), "new cells 2");
+  EXPECT_FALSE(fs::exists(folder / ".2.opt.group"));
+  EXPECT_EQ(Slurp(folder / ".notes.backup"), "the player's notes");
+  EXPECT_EQ(Slurp(folder / ".project.config"), "an editor's settings");
+  (void)before;
+  (void)after;
 }
 
 TEST_F(LevelFiles, NumbersOutsideTheCompilersRangesAreBroughtIntoThemOnRead) {

@@ -4,11 +4,16 @@
 // read ends the game with its name.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "board/LevelFile.h"
+#include "engine/particles/XParticleSystem.h"
 #include "support/BoardFixture.h"
 #include "support/GameRunner.h"
 
@@ -122,6 +127,77 @@ TEST_F(MagicE2E, AnUnreadableSettingsFileEndsTheGameNamingIt) {
             1);
   EXPECT_NE(Errors.find("Unable to load ParticleSystem settings"), std::string::npos) << Errors;
   EXPECT_NE(Errors.find("managreen.pss"), std::string::npos) << Errors;
+}
+
+// Bursts whose settings would never end (an endless emitter of a million
+// particles a second, infinite sizes and speeds) are bounded as they load:
+// they end, and all together hold a bounded number of particles.
+TEST_F(MagicE2E, BurstsFromWildSettingsStillEndAndStayBounded) {
+  const std::filesystem::path data = Runner->Home / "Data";
+  const std::filesystem::path built = std::filesystem::read_symlink(data);
+  std::filesystem::remove(data);
+  std::filesystem::create_directory(data);
+  TPssSettings wild;
+  wild.Emission = 1e6f;
+  wild.Lifetime = -1;
+  wild.LifeMin = 100000;
+  wild.LifeMax = 2000000;
+  wild.SpeedMax = std::numeric_limits<float>::infinity();
+  wild.SizeStart = std::numeric_limits<float>::infinity();
+  const auto record = WritePssRecord(wild);
+  for (const auto& entry : std::filesystem::directory_iterator(built)) {
+    const std::string name = entry.path().filename().string();
+    const bool burst = name.find("spark") != std::string::npos || name.rfind("forcefield", 0) == 0;
+    if (burst)
+      game_test::WriteBytes(data / name, std::vector<uint8_t>(record.begin(), record.end()));
+    else
+      std::filesystem::create_symlink(entry.path(), data / name);
+  }
+  ASSERT_EQ(Run("0 mouse 140 130\n"
+                "30 up\n"
+                "40 down\n"
+                "44 mouse 140 170\n"
+                "50 up\n"
+                "90 dump bursting.json\n"
+                "3000 dump after.json\n"
+                "3002 quit\n"),
+            0)
+      << Errors;
+  const std::string bursting = Read("bursting.json");
+  EXPECT_GT(DumpNumber(bursting, "explosions_added"), 0);
+  EXPECT_GT(DumpNumber(bursting, "live", "particles"), 0);
+  EXPECT_LE(DumpNumber(bursting, "live", "particles"), 40000 + 8 * 5000) << "bursts share a budget, flights hold their own";
+  const std::string after = Read("after.json");
+  EXPECT_EQ(DumpNumber(after, "systems", "particles"), 0) << "every burst has ended";
+  EXPECT_EQ(DumpNumber(after, "live", "particles"), 0);
+}
+
+// A settings file that is empty, far too large or no plain file ends the
+// start naming it, before any match could need it.
+TEST_F(MagicE2E, AnUnusableSettingsFileEndsTheStartNamingIt) {
+  const std::filesystem::path data = Runner->Home / "Data";
+  const std::filesystem::path built = std::filesystem::read_symlink(data);
+  for (const char* kind : {"empty", "large", "pipe"}) {
+    std::filesystem::remove_all(data);
+    std::filesystem::create_directory(data);
+    for (const auto& entry : std::filesystem::directory_iterator(built))
+      if (entry.path().filename() != "fire-spark.pss")
+        std::filesystem::create_symlink(entry.path(), data / entry.path().filename());
+    const std::filesystem::path file = data / "fire-spark.pss";
+    if (std::string(kind) == "empty") game_test::WriteBytes(file, {});
+    if (std::string(kind) == "large") game_test::WriteBytes(file, std::vector<uint8_t>(70000, 1));
+    if (std::string(kind) == "pipe") {
+      ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+    }
+    EXPECT_EQ(Runner->Run("--seed 3 --play Magic 1 --ticks 5"), 1) << kind;
+    EXPECT_NE(Runner->Errors.find("Unable to load ParticleSystem settings: "), std::string::npos) << Runner->Errors;
+    EXPECT_NE(Runner->Errors.find(file.string()), std::string::npos) << kind << ": " << Runner->Errors;
+    EXPECT_NE(Runner->Errors.find(std::string(kind) == "empty"   ? "is empty."
+                                  : std::string(kind) == "large" ? "is too large"
+                                                                 : "is not a plain file."),
+              std::string::npos)
+        << Runner->Errors;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -443,6 +445,108 @@ TEST(PssRecord, ShortEmptyAndMissingFiles) {
   EXPECT_FALSE(sys->LoadSettings(dir.Path.string()));
   EXPECT_EQ(WritePssRecord(sys->Settings), WritePssRecord(before));
   EXPECT_FALSE(ReadPssRecord(nullptr, 0, before));
+}
+
+// Settings read from a file are bounded: an endless burst of a million
+// particles a second, infinities and not-a-numbers become numbers an effect
+// can live with, while the game's own 24 settings, and settings several
+// times as big, come through unchanged.
+TEST(PssRecord, LoadedSettingsAreBoundedWithRoomOverTheGamesOwn) {
+  const fs::path data = fs::path(GW_BUILD_DIR) / "Data";
+  int shipped = 0;
+  if (fs::is_directory(data)) {
+    for (const auto& entry : fs::directory_iterator(data)) {
+      if (entry.path().extension() != ".pss") continue;
+      ++shipped;
+      TPssSettings s;
+      std::string error;
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      ASSERT_TRUE(ReadPssRecord(bytes.data(), bytes.size(), s));
+      TPssSettings loaded;
+      ASSERT_TRUE(LoadPssFile(entry.path().string(), loaded, error)) << error;
+      EXPECT_EQ(WritePssRecord(loaded), WritePssRecord(s)) << entry.path();
+      // Room over them: four times every rate, life, speed, force and size.
+      TPssSettings big = s;
+      big.Emission *= 4;
+      if (big.Lifetime > 0) big.Lifetime *= 4;
+      big.LifeMin *= 4;
+      big.LifeMax *= 4;
+      for (float* v : {&big.SpeedMin, &big.SpeedMax, &big.GravityMin, &big.GravityMax, &big.RadialMin, &big.RadialMax,
+                       &big.SizeStart, &big.SizeEnd, &big.SpinEnd})
+        *v *= 4;
+      TPssSettings bounded = big;
+      BoundPssSettings(bounded);
+      EXPECT_EQ(WritePssRecord(bounded), WritePssRecord(big)) << entry.path();
+    }
+    EXPECT_EQ(shipped, 24);
+  }
+
+  TPssSettings wild = Still();
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  wild.Emission = 1e6f;
+  wild.LifeMin = -5;
+  wild.LifeMax = 2000000000;
+  wild.SpeedMin = -inf;
+  wild.SpeedMax = inf;
+  wild.GravityMax = nan;
+  wild.RadialMin = 1e30f;
+  wild.SizeStart = inf;
+  wild.SizeEnd = -3;
+  wild.SpinEnd = nan;
+  wild.SizeVar = 7;
+  wild.ColorVar = -1;
+  wild.Spread = inf;
+  BoundPssSettings(wild);
+  EXPECT_EQ(wild.Lifetime, TXParticleSystem::kEndless) << "an endless emitter stays endless";
+  EXPECT_EQ(wild.Emission, 5000);
+  EXPECT_EQ(wild.LifeMin, 1);
+  EXPECT_EQ(wild.LifeMax, 10000);
+  EXPECT_EQ(wild.SpeedMin, -2000);
+  EXPECT_EQ(wild.SpeedMax, 2000);
+  EXPECT_EQ(wild.GravityMax, 0);
+  EXPECT_EQ(wild.RadialMin, 2);
+  EXPECT_EQ(wild.SizeStart, 16);
+  EXPECT_EQ(wild.SizeEnd, 0);
+  EXPECT_EQ(wild.SpinEnd, 0);
+  EXPECT_EQ(wild.SizeVar, 1);
+  EXPECT_EQ(wild.ColorVar, 0);
+  EXPECT_TRUE(std::isfinite(wild.Spread));
+  for (float lifetime : {inf, 1e9f, nan, -0.5f}) {
+    TPssSettings s = Still();
+    s.Lifetime = lifetime;
+    BoundPssSettings(s);
+    EXPECT_TRUE(s.Lifetime >= 0 && s.Lifetime <= kMaxPssLifetime) << lifetime;
+  }
+  // A file is bounded as it loads; an empty one is refused with its name.
+  TempDir dir;
+  TPssSettings endless = Still();
+  endless.Emission = 1e6f;
+  endless.SizeStart = inf;
+  const auto bytes = WritePssRecord(endless);
+  TPssSettings loaded;
+  std::string error;
+  ASSERT_TRUE(LoadPssFile(dir.Write("wild.pss", {bytes.begin(), bytes.end()}), loaded, error)) << error;
+  EXPECT_EQ(loaded.Emission, 5000);
+  EXPECT_EQ(loaded.SizeStart, 16);
+  EXPECT_FALSE(LoadPssFile(dir.Write("empty.pss", {}), loaded, error));
+  EXPECT_EQ(error, "\"" + (dir.Path / "empty.pss").string() + "\" is empty.");
+}
+
+// A system holds room for the particles it has, not for the most it may
+// have, and a budget limits how many are born.
+TEST(XParticleSystem, ABudgetLimitsTheParticlesBorn) {
+  TPssSettings s = Still();
+  s.Emission = 5000;
+  auto sys = System(s);
+  sys->Fire();
+  sys->Update(100, 30);
+  EXPECT_EQ(sys->LiveCount(), 30);
+  sys->Update(100, 0);
+  EXPECT_EQ(sys->LiveCount(), 30);
+  sys->Update(100);
+  EXPECT_EQ(sys->LiveCount(), 530);
+  EXPECT_LT(sizeof(TXParticleSystem), 1024u);
 }
 
 // --------------------------------------------------------------- drawing

@@ -124,8 +124,12 @@ TEST(Replay, WhatTheRecorderWritesReadsBackFrameForFrame) {
   EXPECT_EQ(replay.FrameCount, 7);
   EXPECT_EQ(replay.EndTick, 42);
   EXPECT_EQ(replay.EndDigest, 0xFEDCBA9876543210ull);
-  ASSERT_EQ(replay.Digests.size(), 1u);
-  EXPECT_EQ(replay.Digests.at(40), 0x0123456789ABCDEFull);
+  ASSERT_EQ(replay.DigestCount, 1);
+  uint64_t digest = 0;
+  EXPECT_FALSE(replay.DigestAt(39, digest));
+  ASSERT_TRUE(replay.DigestAt(40, digest));
+  EXPECT_EQ(digest, 0x0123456789ABCDEFull);
+  EXPECT_FALSE(replay.DigestAt(41, digest));
 
   const std::vector<Played> frames = PlayAll(replay);
   ASSERT_EQ(frames.size(), 8u);
@@ -174,26 +178,34 @@ TEST(Replay, AnEditedInputTakesTheFirstFrameAtOrAfterItsTick) {
       "0 frames 2x10\n"
       "20 mouse 2 2\n"
       "20 frames 0x3 5\n"
-      "25 dump d.json\n"  // after the last frame, in file order
+      "25 key F12\n"  // after the last frame, in file order
       "25 mouse 3 3\n"
       "25 end 0\n";
   TReplay replay = TReplay::Parse(kHead + body, "r");
-  std::vector<std::pair<int64_t, int>> at;  // (frame, x) of each mouse input
-  for (const TReplay::TInput& in : replay.Inputs)
-    if (in.Command.Type == TScriptCommand::Mouse) at.push_back({in.Frame, in.Command.X});
+  // (frame, x) of each mouse input, as the replay plays.
+  auto mice = [](TReplay& r) {
+    std::vector<std::pair<int64_t, int>> at;
+    const std::vector<Played> frames = PlayAll(r);
+    for (size_t f = 0; f < frames.size(); ++f)
+      for (const TScriptCommand& c : frames[f].Inputs)
+        if (c.Type == TScriptCommand::Mouse) at.push_back({static_cast<int64_t>(f), c.X});
+    return std::make_pair(at, frames);
+  };
+  const auto [at, frames] = mice(replay);
   const std::vector<std::pair<int64_t, int>> expected = {{0, 1}, {4, 7}, {10, 2}, {14, 3}};
   EXPECT_EQ(at, expected);
   // Inputs after the last frame keep their file order.
-  EXPECT_EQ(replay.Inputs[3].Command.Type, TScriptCommand::Dump);
+  ASSERT_EQ(frames.back().Inputs.size(), 2u);
+  EXPECT_EQ(frames.back().Inputs[0].Type, TScriptCommand::Key);
   // A tick inside a frame of several ticks: the next frame, also when that
   // frame opens the next run.
   TReplay inside = TReplay::Parse(kHead + "1 mouse 1 1\n5 mouse 5 5\n0 frames 4 2x3\n10 end 0\n", "r");
-  ASSERT_EQ(inside.Inputs.size(), 2u);
-  EXPECT_EQ(inside.Inputs[0].Frame, 1) << "the frame at tick 4";
-  EXPECT_EQ(inside.Inputs[1].Frame, 2) << "the frame at tick 6";
-  EXPECT_FALSE(replay.PictureDueNext());
-  EXPECT_TRUE(TReplay::Parse(kHead + "0 screenshot a.png\n0 frames 1\n1 end 0\n", "r").PictureDueNext());
-  EXPECT_TRUE(TReplay::Parse(kHead + "0 keydown F12\n0 frames 1\n1 end 0\n", "r").PictureDueNext());
+  const std::vector<std::pair<int64_t, int>> insideAt = {{1, 1}, {2, 5}};  // the frames at ticks 4 and 6
+  EXPECT_EQ(mice(inside).first, insideAt);
+  // F12 is a key like any other; a command that writes a picture is no input.
+  EXPECT_EQ(TReplay::Parse(kHead + "0 keydown F12\n0 frames 1\n1 end 0\n", "r").InputCount, 1);
+  EXPECT_EQ(Error(kHead + "0 screenshot a.png\n0 frames 1\n1 end 0\n"),
+            "bug.replay:4: \"screenshot\" is no input: a replay carries only the player's input");
 }
 
 TEST(Replay, DamagedOrForeignFilesNameTheLineAndTheReason) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -150,6 +152,45 @@ TEST(LaunchOptions, FindsTheShippedFilesAndThePlayersFolder) {
   TLaunchOptions parsed;
   ASSERT_TRUE(ParseLaunchOptions({"--save-home", "/tmp/s"}, parsed, error)) << error;
   EXPECT_EQ(parsed.SaveHome, "/tmp/s");
+  fs::remove_all(root);
+}
+
+// Without HOME the installed game looks the user up, and without any home
+// folder it keeps nothing in the current folder: it asks for one.
+TEST(LaunchOptions, WithoutAHomeFolderTheSavesNeverGoToTheCurrentFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("gw-nohome-test-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "usr" / "share" / "grovewright" / "Data");
+  std::ofstream(root / "usr" / "share" / "grovewright" / "Data" / "GameData.CPDB") << "x";
+  fs::create_directories(root / "usr" / "bin");
+  const std::string bin = (root / "usr" / "bin").string();
+  for (const char* home : {static_cast<const char*>(nullptr), "", "relative"}) {
+    TLaunchOptions o;
+    std::string error;
+    EXPECT_FALSE(ResolveGameFolders(o, bin, nullptr, home, &error)) << (home ? home : "unset");
+    EXPECT_EQ(o.SaveHome, "");
+    EXPECT_NE(error.find("--save-home DIR"), std::string::npos) << error;
+    // A data folder or a save folder given is enough.
+    TLaunchOptions xdg;
+    EXPECT_TRUE(ResolveGameFolders(xdg, bin, "/xdg", home, &error));
+    EXPECT_EQ(xdg.SaveHome, "/xdg/grovewright");
+  }
+  // The user's home: HOME when it is absolute, else the password database's.
+  const char* old = std::getenv("HOME");
+  const std::string saved = old ? old : "";
+  ::setenv("HOME", "/home/zoe", 1);
+  EXPECT_EQ(UserHomeFolder(), "/home/zoe");
+  ::unsetenv("HOME");
+  const passwd* entry = ::getpwuid(::getuid());
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(UserHomeFolder(), entry->pw_dir);
+  ::setenv("HOME", "", 1);
+  EXPECT_EQ(UserHomeFolder(), entry->pw_dir);
+  if (old)
+    ::setenv("HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("HOME");
   fs::remove_all(root);
 }
 

@@ -6,7 +6,9 @@
 #include "data/DataManifest.h"
 #include "engine/archive/CPDb.h"
 #include "engine/core/TextCompare.h"
+#include "engine/particles/XParticleSystem.h"
 #include "engine/render/ImageRecord.h"
+#include "magic/Effects.h"
 
 namespace {
 
@@ -81,4 +83,15 @@ std::string DataCheckMessage(const TDataCheck& check, const std::string& gameFil
     text += " The image records of " + particleFile + " are out of order (the game needs " +
             keys(ParticleImages()) + " first, in this order).";
   return text + " Please build or reinstall the game.";
+}
+
+std::string ParticleSettingsMessage(const std::function<std::string(const std::string&)>& path) {
+  std::string text;
+  for (const std::string& file : ParticleSettingsFiles()) {
+    TPssSettings settings;
+    std::string error;
+    if (!LoadPssFile(path(file), settings, error)) text += (text.empty() ? "" : " ") + error;
+  }
+  if (text.empty()) return {};
+  return "Unable to load ParticleSystem settings: " + text + " Please build or reinstall the game.";
 }

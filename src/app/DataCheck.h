@@ -4,6 +4,7 @@
 // wrong picture in the wrong place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,3 +32,9 @@ TDataCheck CheckGameArchives(TCPDb& gameData, TCPDb& particleData);
 
 // One message for the player naming what is wrong, or "" when nothing is.
 std::string DataCheckMessage(const TDataCheck& check, const std::string& gameFile, const std::string& particleFile);
+
+// Reads every particle settings file the effects use, as the game will when
+// they are first needed (a plain file of at most 64 KiB holding a record):
+// one message naming those that cannot be used and why, or "" when all can.
+// `path` turns "Data/x.pss" into the file's place.
+std::string ParticleSettingsMessage(const std::function<std::string(const std::string&)>& path);

@@ -1,8 +1,11 @@
 #include "app/LaunchOptions.h"
 
-#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <charconv>
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 template <typename T>
@@ -122,8 +125,8 @@ bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& ou
   return true;
 }
 
-void ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
-                        const char* userHome) {
+bool ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
+                        const char* userHome, std::string* error) {
   namespace fs = std::filesystem;
   std::error_code ec;
   bool installed = false;
@@ -137,14 +140,36 @@ void ResolveGameFolders(TLaunchOptions& options, const std::string& programFolde
       options.Home = programFolder;
     }
   }
-  if (!options.SaveHome.empty()) return;
+  if (!options.SaveHome.empty()) return true;
   if (!installed) {
     options.SaveHome = options.Home;
-    return;
+    return true;
   }
   if (xdgDataHome && xdgDataHome[0] == '/') {
     options.SaveHome = (fs::path(xdgDataHome) / "grovewright").string();
+  } else if (userHome && userHome[0] == '/') {
+    options.SaveHome = (fs::path(userHome) / ".local" / "share" / "grovewright").string();
   } else {
-    options.SaveHome = (fs::path(userHome && userHome[0] ? userHome : ".") / ".local" / "share" / "grovewright").string();
+    // Not the current folder: the saves would land wherever the game was
+    // started from.
+    if (error)
+      *error =
+          "cannot tell where to keep your players, saved games and options: HOME is not set and the system names "
+          "no home folder for this user. Name a folder with --save-home DIR, or set XDG_DATA_HOME.";
+    return false;
   }
+  return true;
+}
+
+std::string UserHomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return home;
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::string buffer(size > 0 ? static_cast<size_t>(size) : 16384, '\0');
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+      found->pw_dir[0] == '/')
+    return found->pw_dir;
+  return {};
 }

@@ -39,7 +39,12 @@ bool ParseLaunchOptions(const std::vector<std::string>& args, TLaunchOptions& ou
 // folder. An installed game (the program in <prefix>/bin, its files in
 // <prefix>/share/grovewright) reads the install, which may be read-only, and
 // writes to $XDG_DATA_HOME/grovewright, or ~/.local/share/grovewright when
-// that is not set to an absolute path.
-void ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
-                        const char* userHome);
+// that is not set to an absolute path. Without either (no absolute home
+// folder) an installed game has nowhere to keep the player's files: false,
+// with the reason in error.
+bool ResolveGameFolders(TLaunchOptions& options, const std::string& programFolder, const char* xdgDataHome,
+                        const char* userHome, std::string* error = nullptr);
+// The user's home folder: $HOME when it is an absolute path, else the one
+// the password database gives; "" when neither has one.
+std::string UserHomeFolder();
 const char* LaunchUsage();

@@ -9,6 +9,7 @@
 
 #include "app/DataCheck.h"
 #include "app/StartTimings.h"
+#include "board/LevelFile.h"
 #include "data/DataManifest.h"
 #include "editor/LevelEditor.h"
 #include "engine/archive/ArchiveKey.h"
@@ -201,6 +202,10 @@ std::string Tmain::PackHome(const std::string& pack) const {
   std::error_code ec;
   if (Options.SaveHome == Options.Home || std::filesystem::exists(PackFolder(Options.SaveHome, pack), ec))
     return Options.SaveHome;
+  // A replay reads the campaign where the game keeps it; every other pack it
+  // plays or edits is the copy in its own folder, so that nothing it writes
+  // reaches the player's.
+  if (Replaying() && pack != kStoryPackName) return Options.SaveHome;
   if (std::filesystem::exists(PackFolder(Options.Home, pack), ec)) return Options.Home;
   return Options.SaveHome;
 }
@@ -358,7 +363,10 @@ bool Tmain::FormCreate() {
       return false;
     }
   }
-  const std::string missing = DataCheckMessage(CheckGameArchives(CPDb1, CPDb2), CPDb1.FileName(), CPDb2.FileName());
+  std::string missing = DataCheckMessage(CheckGameArchives(CPDb1, CPDb2), CPDb1.FileName(), CPDb2.FileName());
+  // The particle settings are read now too: a file that cannot be used ends
+  // the start, not the first match.
+  if (missing.empty()) missing = ParticleSettingsMessage([this](const std::string& file) { return ProgramPath(file); });
   if (!missing.empty()) {
     Platform.HideWindow();
     ShowError(missing);
@@ -395,6 +403,10 @@ bool Tmain::FormCreate() {
   // 19-20.
   AdvanceProgress();
   LoadImageIndexes();
+  // What writes cut off by a crash or a kill left in the save folder goes;
+  // a folder nothing can be saved in is said once.
+  RemoveStaleSaveTemporaries(Options.SaveHome);
+  if (const std::string warning = SaveFolderWarning(Options.SaveHome); !warning.empty()) ShowError(warning);
   // 21. The last player and the options; the command line has the last word
   // on the window.
   if (!LoadStep(ConfigPath(Options.Home), error, [&] {
@@ -649,7 +661,8 @@ void Tmain::RunScriptCommands() {
 }
 
 bool Tmain::ScriptPictureDueBy(int64_t tick) const {
-  return (Script_ && Script_->PictureDueBy(tick)) || (Replay_ && Replay_->PictureDueNext());
+  // A replay takes no pictures.
+  return Script_ && Script_->PictureDueBy(tick);
 }
 
 void Tmain::SendEvent(const plat::Event& e) {

@@ -266,6 +266,8 @@ class Tmain final : public TGameSession {
   void SendEvent(const plat::Event& e);
   void RunReplayFrame();
   int FinishReplay();
+  // Ends a replay that cannot go on, saying why.
+  void StopReplay(const std::string& why);
   // The ticks the frame about to run will run (the --ticks limit cuts the last).
   int FrameTicksDue() const;
   // After each tick: a digest every second, recorded or compared.
@@ -289,6 +291,7 @@ class Tmain final : public TGameSession {
   std::unique_ptr<TReplay> Replay_;
   std::string ReplaySaveHome_;       // the replay's own save folder, removed at the end
   int64_t ReplayDivergedAt_ = -1;    // the first tick whose digest differs
+  int64_t ReplayMatchedAt_ = -1;     // the last tick whose digest matched
   uint64_t ReplayStartCounter_ = 0;  // the clock when a windowed replay began
   bool ReplayEnded_ = false;         // every frame of the replay has run
   bool ReplayStopped_ = false;       // the window was closed before the end

@@ -106,6 +106,8 @@ void Tmain::PlayGameMusic(const std::string& key, bool loop) {
 }
 
 void Tmain::StopGameMusic(const std::string& key) {
+  // No tune has played yet (a pack that failed to open): nothing to stop.
+  if (key.empty()) return;
   if (OnGameAudio) OnGameAudio("music:stop:" + key);
   if (Sound.Started()) Sound.StopMusic(key);
 }

@@ -372,7 +372,9 @@ void Tmain::FormKeyDown(int key) {
     Editor->EscapeKey();
   } else if (key == plat::vkF1 + 8) {
     SaveReplaySnapshot();  // F9
-  } else if (key == plat::vkF12) {
+  } else if (key == plat::vkF12 && !Replaying()) {
+    // A replay writes nothing where the player keeps files: its F12 takes
+    // no picture.
     const std::string name = CanopyScreener1.NextFileName();
     if (!CanopyScreener1.Capture())
       std::fprintf(stderr, "grovewright: cannot save the screenshot %s\n", name.c_str());

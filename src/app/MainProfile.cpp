@@ -7,6 +7,13 @@
 #include "board/Board.h"
 #include "players/PlayerFiles.h"
 
+namespace {
+constexpr size_t kMaxSaveFileBytes = 64 * 1024;
+
+bool WholeConfig(const std::vector<uint8_t>& b) { return TConfigRecord::Decode(b.data(), b.size()).has_value(); }
+bool WholeProgress(const std::vector<uint8_t>& b) { return TProgressRecord::Decode(b.data(), b.size()).has_value(); }
+}  // namespace
+
 std::string Tmain::CurrentPack() const { return Board_ ? Board_->PackName : std::string(); }
 
 bool Tmain::SetFullScreen(bool fullScreen) {
@@ -29,7 +36,13 @@ bool Tmain::SetFullScreen(bool fullScreen) {
 
 void Tmain::LoadConfig() {
   TPlayer& player = Player();
-  const TPlayer::TConfigState state = player.LoadConfig(Options.SaveHome);
+  // Options that cannot be read are told, and kept aside or left alone.
+  std::string message;
+  const TSaveGuard::TOutcome outcome =
+      Saves.Check(ConfigPath(Options.SaveHome), TSaveGuard::TKind::Options, kMaxSaveFileBytes, WholeConfig, message);
+  if (!message.empty()) ShowError(message);
+  TPlayer::TConfigState state = player.LoadConfig(Options.SaveHome);
+  if (outcome == TSaveGuard::TOutcome::KeptAside) state = TPlayer::TConfigState::Damaged;
   // A window chosen on the command line (--windowed, --fullscreen) has the
   // last word and is applied next: switching to the options' choice first
   // would only keep the window system busy for a moment.
@@ -55,6 +68,8 @@ void Tmain::LoadConfig() {
 }
 
 void Tmain::SaveConfig() {
+  // Options that could not be read are never written over.
+  if (!Saves.MayWrite(ConfigPath(Options.SaveHome))) return;
   std::string error;
   if (!Player().SaveConfig(Options.SaveHome, Platform.FullScreen(), error)) ShowError("Cannot save the options: " + error);
 }
@@ -68,7 +83,9 @@ void Tmain::SaveProgress() {
   progress.Score = player.Score;
   progress.Lives = player.Lives;
   std::string error;
-  bool saved = WriteProgressFile(player.ProgressFile(home, CurrentPack(), RelaxedMode), progress, error);
+  // A saved journey that could not be read is never written over.
+  const std::string path = player.ProgressFile(home, CurrentPack(), RelaxedMode);
+  bool saved = !Saves.MayWrite(path) || WriteProgressFile(path, progress, error);
   // A saved player is a known player: the marker comes back with any save.
   std::error_code ec;
   const std::string marker = PlayerMarkerPath(home, player.PlayerName);
@@ -83,9 +100,17 @@ void Tmain::LoadProgress() {
   if (!player.Persistent || player.PlayerName.empty()) return;
   const std::string pack = CurrentPack();
   std::string error;
-  std::optional<TProgressRecord> progress =
-      pack.empty() ? std::nullopt
-                   : ReadProgressFile(ProgressPath(Options.SaveHome, player.PlayerName, pack, RelaxedMode), error);
+  std::optional<TProgressRecord> progress;
+  if (!pack.empty()) {
+    const std::string path = ProgressPath(Options.SaveHome, player.PlayerName, pack, RelaxedMode);
+    // A saved journey that cannot be read is never reset in silence: it is
+    // kept aside (damaged) or left alone (unreadable), and the player told.
+    std::string message;
+    const TSaveGuard::TOutcome outcome =
+        Saves.Check(path, TSaveGuard::TKind::Journey, kMaxSaveFileBytes, WholeProgress, message);
+    if (!message.empty()) ShowError(message);
+    if (outcome == TSaveGuard::TOutcome::Read) progress = ReadProgressFile(path, error);
+  }
   if (!progress) {
     // No saved game (or one that cannot be trusted): a fresh start, saved.
     player.ApplyProgress(TProgressRecord{});

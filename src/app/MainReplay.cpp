@@ -4,15 +4,21 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
 #include "app/Main.h"
+#include "app/StopSignals.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
+#include "board/LevelFile.h"
 #include "board/Mouse.h"
+#include "engine/core/DataFile.h"
+#include "engine/core/FolderCopy.h"
 #include "engine/core/SafeFile.h"
 
 namespace fs = std::filesystem;
@@ -25,9 +31,9 @@ std::string LastReplayName(int age) {
   return age == 0 ? "last.replay" : "last-" + std::to_string(age) + ".replay";
 }
 
-bool WriteText(const std::string& path, const std::string& text, std::string& error) {
-  return WriteFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()), error);
-}
+// The player's files a session's replay takes from save/: the markers of
+// the players and their saved games.
+bool IsSessionSaveFile(const std::string& name) { return name.ends_with(".sav") || name.ends_with(".sa2"); }
 }  // namespace
 
 // ---- Recording --------------------------------------------------------------
@@ -43,24 +49,38 @@ void Tmain::StartRecording() {
   h.HintsSeen = Options.HintsSeen;
   // The player's files as the session finds them: the players, their games
   // and the hiscores decide what the menus offer, and the session itself may
-  // change them.
+  // change them. Only the game's own files go in, and never through a link.
   std::vector<std::string> paths = {"arvanels.cfg", "data/hiscore.arv"};
   std::vector<std::string> saves;
   std::error_code ec;
-  for (fs::directory_iterator it(SavePath("save"), ec), end; !ec && it != end; it.increment(ec))
-    saves.push_back("save/" + it->path().filename().string());
+  for (fs::directory_iterator it(SavePath("save"), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (IsSessionSaveFile(name) && it->symlink_status(typeError).type() == fs::file_type::regular)
+      saves.push_back("save/" + name);
+  }
   std::sort(saves.begin(), saves.end());
   paths.insert(paths.end(), saves.begin(), saves.end());
   size_t total = 0;
   for (const std::string& path : paths) {
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!IsReplayFilePath(path) || !ReadSmallFile(SavePath(path), kMaxReplayFileBytes, bytes, error)) continue;
+    if (!IsReplayFilePath(path) || !ReadSmallFileNoLinks(SavePath(path), kMaxReplayFileBytes, bytes, error)) continue;
     if (total + bytes.size() > 4 * kMaxReplayFileBytes) break;
     total += bytes.size();
     h.Files.emplace_back(path, std::move(bytes));
   }
   Recorder_ = std::make_unique<TReplayRecorder>(std::move(h));
+  // Beyond a few dozen kilobytes the recording goes on in an unnamed file
+  // beside the replays it becomes.
+  Recorder_->SpillFolder = SavePath("replays");
+  Recorder_->DigestNow = [this] { return StateDigest(); };
+  Recorder_->OnFull = [](int64_t tick) {
+    std::fprintf(stderr,
+                 "grovewright: the session's replay holds as much as a replay may; it ends at tick %lld, and the "
+                 "session goes on unrecorded\n",
+                 static_cast<long long>(tick));
+  };
 }
 
 int Tmain::FrameTicksDue() const {
@@ -72,14 +92,32 @@ int Tmain::FrameTicksDue() const {
 void Tmain::ReplayTick() {
   if (Recorder_ && TotalTicks % 120 == 0) Recorder_->Digest(TotalTicks, StateDigest());
   if (Replay_ && ReplayDivergedAt_ < 0) {
-    const auto it = Replay_->Digests.find(TotalTicks);
-    if (it != Replay_->Digests.end() && it->second != StateDigest()) ReplayDivergedAt_ = TotalTicks;
+    uint64_t recorded = 0;
+    try {
+      if (Replay_->DigestAt(TotalTicks, recorded)) {
+        if (recorded == StateDigest())
+          ReplayMatchedAt_ = TotalTicks;
+        else
+          ReplayDivergedAt_ = TotalTicks;
+      }
+    } catch (const DataError& ex) {
+      StopReplay(ex.what());
+    }
   }
 }
 
 std::string Tmain::ClipboardForGame() {
-  if (Replay_) return Replay_->NextPaste();
+  if (Replay_) {
+    try {
+      return Replay_->NextPaste();
+    } catch (const DataError& ex) {
+      StopReplay(ex.what());
+      return {};
+    }
+  }
   std::string text = plat::Utf8ToAnsi(Platform.ClipboardText());
+  // A field holds a hundred characters: more of the clipboard is never used.
+  if (text.size() > kMaxReplayPasteBytes) text.resize(kMaxReplayPasteBytes);
   if (Recorder_) Recorder_->Paste(TotalTicks, text);
   return text;
 }
@@ -89,16 +127,16 @@ std::string Tmain::ReplayText() const { return Recorder_ ? Recorder_->Text(State
 void Tmain::SaveSessionReplay() {
   if (!Recorder_) return;
   try {
-    const std::string text = ReplayText();
+    const uint64_t digest = StateDigest();
     std::string error;
     const fs::path folder = SavePath("replays");
     std::error_code ec;
     for (int age = kKeptSessions - 1; age > 0; --age)
       fs::rename(folder / LastReplayName(age - 1), folder / LastReplayName(age), ec);
     const std::string last = (folder / LastReplayName(0)).string();
-    if (!WriteText(last, text, error))
+    if (!Recorder_->Save(last, digest, error))
       std::fprintf(stderr, "grovewright: cannot save the session's replay %s: %s\n", last.c_str(), error.c_str());
-    if (!Options.Record.empty() && !WriteText(Options.Record, text, error))
+    if (!Options.Record.empty() && !Recorder_->Save(Options.Record, digest, error))
       std::fprintf(stderr, "grovewright: cannot save the replay %s: %s\n", Options.Record.c_str(), error.c_str());
   } catch (const std::exception& ex) {
     std::fprintf(stderr, "grovewright: cannot save the session's replay: %s\n", ex.what());
@@ -117,7 +155,7 @@ void Tmain::SaveReplaySnapshot() {
   fs::path path = folder / ("replay-" + std::string(stamp) + ".replay");
   for (int n = 2; fs::exists(path, ec); ++n) path = folder / ("replay-" + std::string(stamp) + "-" + std::to_string(n) + ".replay");
   std::string error;
-  if (WriteText(path.string(), ReplayText(), error)) {
+  if (Recorder_->Save(path.string(), StateDigest(), error)) {
     std::fprintf(stderr, "grovewright: the replay so far is saved as %s\n", path.string().c_str());
     ReplayNotice_ = "Replay saved: " + path.filename().string();
   } else {
@@ -199,9 +237,11 @@ std::string Tmain::StateSummary() const {
 
 bool Tmain::SetReplay(std::unique_ptr<TReplay> replay, std::string& error) {
   const TReplayHeader& h = replay->Header;
+  // What the file says is shown as the pack names are: control characters
+  // never reach the terminal as they are.
   if (h.Version != GameVersion())
     std::fprintf(stderr, "grovewright: %s was recorded by version %s of the game, this is version %s: it may play differently\n",
-                 replay->Name.c_str(), h.Version.c_str(), GameVersion());
+                 PrintableName(replay->Name).c_str(), PrintableName(h.Version).c_str(), GameVersion());
   Options.Seed = h.Seed;
   Options.Play = h.Play;
   Options.PlayPack = h.PlayPack;
@@ -211,26 +251,41 @@ bool Tmain::SetReplay(std::unique_ptr<TReplay> replay, std::string& error) {
   Options.Script.clear();
   Options.Ticks = -1;
   // The replay plays in a save folder of its own holding the player's files
-  // as the session found them: it starts where the session started, and the
-  // player's own files stay as they are.
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "grovewright-replay-XXXXXX").string();
-  if (ec || !mkdtemp(pattern.data())) {
-    error = "cannot make a folder for the replay's files in " + fs::temp_directory_path(ec).string();
+  // as the session found them: it starts where the session started, and
+  // everything it writes (saves, options, hiscores, packs made or changed in
+  // the editor) goes there; the player's own folders are only read.
+  const std::string temp = TemporaryFolder();
+  std::string pattern = (fs::path(temp) / "grovewright-replay-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) {
+    error = "cannot make a folder for the replay's files in " + temp + ": " + std::strerror(errno);
     return false;
   }
   ReplaySaveHome_ = pattern;
+  // From here on a stop by a signal still removes that folder.
+  CatchStopSignals();
   for (const auto& [path, bytes] : h.Files) {
     if (!WriteFileAtomically((fs::path(pattern) / path).string(), bytes, error)) return false;
   }
-  // Packs made in the editor lie in the player's folder: the replay's folder
-  // gets a copy of them.
-  if (Options.SaveHome != Options.Home && fs::is_directory(SavePath("levels"), ec))
-    fs::copy(SavePath("levels"), fs::path(pattern) / "levels", fs::copy_options::recursive, ec);
+  // The packs of the player's folder (those made in the editor) go with it,
+  // as plain files: a link is never followed. The campaign is the game's
+  // own, read where it lies.
+  const bool shared = Options.SaveHome == Options.Home;
+  std::string copyError;
+  if (!CopyFolderWithoutLinks(SavePath("levels"), (fs::path(pattern) / "levels").string(), copyError,
+                              [shared](const std::string& relative) { return shared && relative == kStoryPackName; })) {
+    error = "cannot copy the level packs for the replay: " + copyError;
+    return false;
+  }
   Options.SaveHome = pattern;
   Recorder_.reset();
   Replay_ = std::move(replay);
   return true;
+}
+
+void Tmain::StopReplay(const std::string& why) {
+  std::fprintf(stderr, "grovewright: %s\n", PrintableName(why).c_str());
+  ReplayStopped_ = true;
+  Close();
 }
 
 void Tmain::RunReplayFrame() {
@@ -244,10 +299,23 @@ void Tmain::RunReplayFrame() {
       Close();
     }
   }
+  // Stopped by a signal (Ctrl+C, a kill): the game closes, which removes the
+  // replay's folder.
+  if (const int signal = StopSignalCaught()) {
+    std::fprintf(stderr, "grovewright: the replay was stopped by signal %d\n", signal);
+    ReplayStopped_ = true;
+    Close();
+  }
   if (Closing_) return;
   std::vector<TScriptCommand> inputs;
   int ticks = 0;
-  const bool frame = Replay_->NextFrame(inputs, ticks);
+  bool frame = false;
+  try {
+    frame = Replay_->NextFrame(inputs, ticks);
+  } catch (const DataError& ex) {
+    StopReplay(ex.what());
+    return;
+  }
   if (PendingRelease_) {
     plat::Event up;
     up.Type = plat::EventType::MouseUp;
@@ -298,11 +366,10 @@ int Tmain::FinishReplay() {
               static_cast<long long>(Replay_->EndTick), DigestText(Replay_->EndDigest).c_str());
   if (!ended)
     std::printf("replay: the game ended at tick %lld, before the recording did\n", static_cast<long long>(TotalTicks));
-  // The first digest that differed, or else the end.
-  int64_t diverged = ReplayDivergedAt_ >= 0 ? ReplayDivergedAt_ : std::min(TotalTicks, Replay_->EndTick);
-  int64_t matched = -1;
-  for (const auto& [tick, d] : Replay_->Digests)
-    if (tick < diverged) matched = tick;
+  // The first digest that differed, or else the end; and the last that
+  // still matched before it.
+  const int64_t diverged = ReplayDivergedAt_ >= 0 ? ReplayDivergedAt_ : std::min(TotalTicks, Replay_->EndTick);
+  const int64_t matched = ReplayMatchedAt_ < diverged ? ReplayMatchedAt_ : -1;
   if (matched >= 0)
     std::printf("replay: the state first diverged at tick %lld (it still matched at tick %lld)\n",
                 static_cast<long long>(diverged), static_cast<long long>(matched));

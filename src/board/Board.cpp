@@ -104,8 +104,9 @@ bool TBoard::OpenPack(const std::string& name) {
   LevelCount = 0;
   const std::string home = Game.PackHome(name);
   // A level saved when the game died half-way is finished or rolled back
-  // before anything of the pack is read.
-  RecoverFileGroups(PackFolder(home, name));
+  // before anything of the pack is read; only in the folder the game writes
+  // to (a shipped pack, or the player's while a replay plays, is only read).
+  if (home == Game.SaveHome()) RecoverPackWrites(home, name);
   std::error_code ec;
   if (!std::filesystem::exists(LevelCellsPath(home, name, 1), ec)) {
     // A new pack starts with one filled level.

@@ -158,3 +158,23 @@ int CountPackLevels(const std::string& home, const std::string& pack) {
   while (fs::exists(LevelCellsPath(home, pack, n + 1), ec)) ++n;
   return n;
 }
+
+bool IsLevelFileName(const std::string& name) {
+  const size_t dot = name.find('.');
+  if (dot == 0 || dot == std::string::npos || dot > 6 || name[0] == '0') return false;
+  for (size_t i = 0; i < dot; ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  const std::string ext = name.substr(dot);
+  return ext == ".opt" || ext == ".lvl";
+}
+
+void RecoverPackWrites(const std::string& home, const std::string& pack) {
+  TFileGroupRules rules;
+  rules.Member = IsLevelFileName;
+  rules.Group = [](const std::vector<std::string>& targets) {
+    if (targets.size() != 2 || !targets[0].ends_with(".opt") || !IsLevelFileName(targets[0])) return false;
+    const std::string number = targets[0].substr(0, targets[0].size() - 4);
+    return targets[1] == number + ".lvl";
+  };
+  RecoverFileGroups(PackFolder(home, pack), rules);
+}

@@ -85,3 +85,9 @@ bool WriteLevel(const std::string& home, const std::string& pack, int level, con
                 const std::vector<TCellRecord>& cells, std::string& error);
 // The number of consecutive levels 1, 2, 3, ... whose ".lvl" file exists.
 int CountPackLevels(const std::string& home, const std::string& pack);
+// Whether a file name is one of a level's two files, "N.opt" or "N.lvl".
+bool IsLevelFileName(const std::string& name);
+// Finishes or drops a level's two files whose write a crash cut off (see
+// RecoverFileGroups): only the records that name a level's "N.opt" and
+// "N.lvl", in that order, are followed; nothing else of the pack is touched.
+void RecoverPackWrites(const std::string& home, const std::string& pack);

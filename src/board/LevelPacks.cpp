@@ -30,6 +30,8 @@ std::vector<TPackEntry> ScanLevelPacks(const std::string& levelsFolder) {
       std::error_code e3;
       if (IsLevelFile(f->path()) && f->is_regular_file(e3)) ++pack.LevelFiles;
     }
+    std::error_code e4;
+    pack.FirstLevel = fs::is_regular_file(it->path() / "1.lvl", e4) && fs::is_regular_file(it->path() / "1.opt", e4);
     if (pack.LevelFiles > 0) packs.push_back(pack);
   }
   std::sort(packs.begin(), packs.end(), [](const TPackEntry& a, const TPackEntry& b) {

@@ -10,6 +10,8 @@
 struct TPackEntry {
   std::string Name;
   int LevelFiles = 0;
+  // Both files of level 1 are there: the pack can be played.
+  bool FirstLevel = false;
 };
 
 // Every folder of levelsFolder holding at least one ".lvl" file and whose

@@ -13,6 +13,7 @@
 #include "editor/EditorTools.h"
 #include "engine/core/SafeFile.h"
 #include "engine/core/TextCompare.h"
+#include "engine/core/TextSpaces.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiEdit.h"
 #include "engine/gui/GuiForm.h"
@@ -49,11 +50,6 @@ void ShowCentred(TGuiBase& gui, N form) {
   ShowDialog(gui, form, 400 - FormWidth(gui, form) / 2, 300 - FormHeight(gui, form) / 2);
 }
 
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // Whether cleaning (or filling) the level would wipe anything: a cell that is
 // not what the action leaves (no cell, or a plain one), a piece or a spawn
@@ -258,19 +254,29 @@ void TLevelEditor::EscapeKey() {
 
 void TLevelEditor::NewPack() {
   const TGuiEdit* edit = FindEdit(Game.GuiBase1, N::newName);
-  const std::string name = Trimmed(edit ? edit->Text() : std::string());
+  // Without spaces at either end, no-break spaces too.
+  const std::string name = TrimSpaces8(edit ? edit->Text() : std::string());
   if (name.empty()) return;
   std::string reason;
   if (!ValidateFileName(name, reason)) {
     Tell("\"" + name + "\" cannot be the name of a level pack: " + reason + ". Please type another name.");
     return;
   }
-  if (SameText(name, kStoryPackName)) {
+  const std::string pack = plat::AnsiToUtf8(name);
+  // A name that reads as another pack's would stand beside it in the lists
+  // looking just the same.
+  if (SameNameAsRead(pack, kStoryPackName)) {
     Tell(std::string("\"") + kStoryPackName +
          "\" is the story campaign, which cannot be edited. Please type another name.");
     return;
   }
-  const std::string pack = plat::AnsiToUtf8(name);
+  for (const TPackEntry& other : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
+    if (other.Name != pack && SameNameAsRead(other.Name, pack)) {
+      Tell("\"" + name + "\" looks just like the level pack \"" + plat::Utf8ToAnsi(other.Name) +
+           "\". Please type another name.");
+      return;
+    }
+  }
   const fs::path folder = PackFolder(Game.PackHome(pack), pack);
   std::error_code ec;
   fs::create_directories(folder, ec);  // an existing pack's folder stays as it is

@@ -43,6 +43,19 @@ std::string FlightSettingsFile(int type) {
   return std::string("Data/") + kFlightFiles[type - 1] + ".pss";
 }
 
+std::string TrailSettingsFile(int element) {
+  static const char* const kTrailFiles[4] = {"magic-green", "magic-blue", "magic-yellow", "magic-red"};
+  return std::string("Data/") + kTrailFiles[element >= 1 && element <= 4 ? element - 1 : 0] + ".pss";
+}
+
+std::vector<std::string> ParticleSettingsFiles() {
+  std::vector<std::string> files;
+  for (int type = 1; type <= 12; ++type) files.push_back(ExplosionSettingsFile(type));
+  for (int type = 1; type <= 8; ++type) files.push_back(FlightSettingsFile(type));
+  for (int element = 1; element <= 4; ++element) files.push_back(TrailSettingsFile(element));
+  return files;
+}
+
 std::unique_ptr<TXParticleSystem> TParticleSettingsCache::Make(const std::string& file) {
   if (!Game_.Canopy.Initialized() || file.empty()) return nullptr;
   auto system = std::make_unique<TXParticleSystem>();
@@ -65,9 +78,11 @@ std::unique_ptr<TXParticleSystem> TParticleSettingsCache::Make(const std::string
 void TParticleExplosions::Add(int type, float x, float y) {
   ++Added;
   LastType = type;
+  if (static_cast<int>(Explosions.size()) >= kMaxBursts) return;
   try {
     std::unique_ptr<TXParticleSystem> burst = Settings.Make(ExplosionSettingsFile(type));
     if (!burst) return;
+    if (burst->Settings.Lifetime <= -0.9f) burst->Settings.Lifetime = kMaxPssLifetime;
     burst->FireAt(x, y);
     Explosions.push_back(std::move(burst));
   } catch (const std::exception&) {
@@ -77,7 +92,13 @@ void TParticleExplosions::Add(int type, float x, float y) {
 
 void TParticleExplosions::Update() {
   const int dt = ParticleStepMs(Game_);
-  for (auto& burst : Explosions) burst->Update(dt);
+  // The bursts share one budget of live particles.
+  int live = LiveParticles();
+  for (auto& burst : Explosions) {
+    const int before = burst->LiveCount();
+    burst->Update(dt, std::max(0, kMaxLiveParticles - live));
+    live += burst->LiveCount() - before;
+  }
   // A burst is spent once its emitter has stopped (-2; an endless one holds
   // -1, a running one its time) and its last particle has died.
   std::erase_if(Explosions, [](const std::unique_ptr<TXParticleSystem>& b) {

@@ -35,6 +35,10 @@ TPotCentre PotCentre(int element);
 // type (1..8), as "Data/<name>.pss"; "" outside the range.
 std::string ExplosionSettingsFile(int type);
 std::string FlightSettingsFile(int type);
+// The trail of an armed spell of an element (1..4), and every settings file
+// the effects use (the start-up check reads them all).
+std::string TrailSettingsFile(int element);
+std::vector<std::string> ParticleSettingsFiles();
 
 // Builds the particle systems of the effects from their settings files in the
 // program's Data folder. Each file is read once and its record kept: a
@@ -57,8 +61,14 @@ class TParticleSettingsCache {
 
 class TParticleExplosions {
  public:
+  // Bursts at once, and their particles together, at most: far beyond a
+  // cascade over the whole board.
+  static constexpr int kMaxBursts = 512;
+  static constexpr int kMaxLiveParticles = 40000;
+
   explicit TParticleExplosions(TGameServices& game) : Settings(game), Game_(game) {}
-  // Starts burst `type` (1..12) at (x, y).
+  // Starts burst `type` (1..12) at (x, y). A burst runs for a while and
+  // stops: settings that would make it endless give it the longest run.
   void Add(int type, float x, float y);
   // One process tick: every burst moves on; spent ones are freed.
   void Update();

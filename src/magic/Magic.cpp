@@ -33,8 +33,6 @@ constexpr int kGlowSize = 64;
 constexpr int kGlowPulseTicks = 96;
 
 const char* const kPotImages[5] = {"", "gui-tree.image", "gui-gota.image", "gui-fogo.image", "gui-montanha.image"};
-const char* const kTrailFiles[5] = {"", "Data/magic-green.pss", "Data/magic-blue.pss", "Data/magic-yellow.pss",
-                                    "Data/magic-red.pss"};
 
 const char* const kManaTips[5] = {
     "",
@@ -330,7 +328,7 @@ void TMagic::ArmSpell(int element) {
   TMouse& mouse = Game_.Mouse();
   mouse.MagicTrail.reset();
   if (element != 0) {
-    mouse.MagicTrail = Game_.Explosions().Settings.Make(kTrailFiles[element >= 1 && element <= 4 ? element : 1]);
+    mouse.MagicTrail = Game_.Explosions().Settings.Make(TrailSettingsFile(element));
     if (mouse.MagicTrail) mouse.MagicTrail->FireAt(mouse.X, mouse.Y);
     // The press that armed the spell must not also cast it where the pointer
     // drags on to: the cast waits for a new press.

@@ -92,4 +92,26 @@ std::string AnsiToUtf8(const std::string& ansi) {
   return out;
 }
 
+std::string WrapLines(const std::string& text, size_t width) {
+  std::string out;
+  size_t lineStart = 0;  // in out
+  size_t lastSpace = std::string::npos;
+  for (char c : text) {
+    if (c == '\n') {
+      out += c;
+      lineStart = out.size();
+      lastSpace = std::string::npos;
+      continue;
+    }
+    out += c;
+    if (c == ' ') lastSpace = out.size() - 1;
+    if (out.size() - lineStart > width && lastSpace != std::string::npos && lastSpace >= lineStart) {
+      out[lastSpace] = '\n';
+      lineStart = lastSpace + 1;
+      lastSpace = std::string::npos;
+    }
+  }
+  return out;
+}
+
 }  // namespace plat

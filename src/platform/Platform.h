@@ -171,4 +171,9 @@ class Platform {
 std::string Utf8ToAnsi(const std::string& utf8);
 std::string AnsiToUtf8(const std::string& ansi);
 
+// The text with its long lines broken at spaces into lines of at most width
+// characters (a longer word keeps a line of its own): a message box shows
+// each line as it is, however wide.
+std::string WrapLines(const std::string& text, size_t width);
+
 }  // namespace plat

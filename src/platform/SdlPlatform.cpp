@@ -184,8 +184,10 @@ class SdlPlatform final : public Platform {
       std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
       return;
     }
+    // The box shows each line as it is: a long sentence (with a file's path)
+    // would run off the screen.
     SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, title.c_str(),
-                             AnsiToUtf8(text).c_str(), Window_);
+                             AnsiToUtf8(WrapLines(text, 72)).c_str(), Window_);
   }
 
   std::string ClipboardText() override {

@@ -46,25 +46,32 @@ THiscoreScreen::THiscoreScreen(TScreenHost& game) : Game(game) {}
 
 std::optional<THiscoreTable> THiscoreScreen::ReadTable() {
   const std::string path = HiscorePath(Game.SaveHome());
+  // A table that cannot be read is told, and kept aside (damaged) or left
+  // alone (unreadable), before the shipped one stands in for it.
+  std::string message;
+  const TSaveGuard::TOutcome outcome = Game.Saves.Check(
+      path, TSaveGuard::TKind::Hiscores, 64 * 1024,
+      [](const std::vector<uint8_t>& b) { return THiscoreTable::Decode(b.data(), b.size()).has_value(); }, message);
   std::string error;
-  std::optional<THiscoreTable> table = ReadHiscoreFile(path, error);
-  if (table) return table;
+  if (outcome == TSaveGuard::TOutcome::Read) {
+    std::optional<THiscoreTable> table = ReadHiscoreFile(path, error);
+    if (table) return table;
+  }
   std::string shippedError;
   std::optional<THiscoreTable> shipped = ReadHiscoreFile(ShippedHiscorePath(Game.Home()), shippedError);
   if (!shipped) {
-    Game.ShowError(error + " The table the game came with cannot be read either: " + shippedError);
+    Game.ShowError((message.empty() ? error : message) + " The table the game came with cannot be read either: " +
+                   shippedError);
     return std::nullopt;
   }
   // A player's first table (an installed game keeps it in the player's
-  // folder) starts as the game came, without a word; a damaged one is told.
-  std::error_code ec;
-  const bool firstTime = !std::filesystem::exists(path, ec) && !std::filesystem::is_symlink(path, ec);
+  // folder) starts as the game came, without a word.
   std::string writeError;
-  if (!WriteHiscoreFile(path, *shipped, writeError)) {
-    Game.ShowError(firstTime ? writeError : error + " " + writeError);
+  if (Game.Saves.MayWrite(path) && !WriteHiscoreFile(path, *shipped, writeError)) {
+    Game.ShowError(message.empty() ? writeError : message + " " + writeError);
     return shipped;
   }
-  if (!firstTime) Game.ShowError(error + " It has been made again as the game came.");
+  if (!message.empty()) Game.ShowError(message);
   return shipped;
 }
 
@@ -76,8 +83,9 @@ void THiscoreScreen::Record() {
   const int rank = table->Insert(player.PlayerName, player.Score);
   if (rank < 0) return;  // the file is left untouched
   player.HiscoreRank = rank;
+  const std::string path = HiscorePath(Game.SaveHome());
   std::string error;
-  if (!WriteHiscoreFile(HiscorePath(Game.SaveHome()), *table, error)) Game.ShowError(error);
+  if (Game.Saves.MayWrite(path) && !WriteHiscoreFile(path, *table, error)) Game.ShowError(error);
 }
 
 void THiscoreScreen::Show() {

@@ -200,6 +200,8 @@ void TMenus::OpenPackChooser() {
   TGuiListBox* list = FindListBox(gui, TControlName::LevelPacksList);
   if (list) list->Clear();
   for (const TPackEntry& pack : ScanLevelPacks(Game.SavePath("levels"), Game.ProgramPath("levels"))) {
+    // A pack without its first level cannot be played: it is not offered.
+    if (!pack.FirstLevel) continue;
     if (list) list->Add(plat::Utf8ToAnsi(pack.Name) + " - " + std::to_string(pack.LevelFiles) + " Levels");
     Game.LevelPacks.push_back(pack.Name);
   }
@@ -238,8 +240,13 @@ void TMenus::CancelPack() {
 
 bool TMenus::PackPlayable(const std::string& pack) {
   if (CountPackLevels(Game.PackHome(pack), pack) > 0) return true;
-  Game.ShowError("The level pack \"" + plat::Utf8ToAnsi(pack) + "\" has no first level (levels/" + pack +
-                 "/1.lvl). Please build or reinstall the game.");
+  // Only the campaign comes with the game; a pack of the player's is
+  // incomplete, which no build or install mends.
+  const std::string where = " has no first level (levels/" + PrintableName(plat::Utf8ToAnsi(pack)) + "/1.lvl).";
+  if (pack == kStoryPackName)
+    Game.ShowError("The level pack \"" + pack + "\"" + where + " Please build or reinstall the game.");
+  else
+    Game.ShowError("The level pack \"" + PrintableName(plat::Utf8ToAnsi(pack)) + "\" is incomplete: it" + where);
   return false;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/EditorHost.h"
+#include "players/SaveGuard.h"
 #include "screens/MapPoints.h"
 
 class TCredits;
@@ -24,10 +25,6 @@ class TStoryScreens;
 class TScreenHost : public TEditorHost {
  public:
   explicit TScreenHost(plat::Platform& platform);
-
-  // The folder of the program's shipped files and the player's folder.
-  virtual const std::string& Home() const = 0;
-  virtual const std::string& SaveHome() const = 0;
 
   // Steps of the game (the game object's own).
   virtual void ClearMainMenu() = 0;
@@ -78,6 +75,9 @@ class TScreenHost : public TEditorHost {
   bool LevelStartRequested = false;
   bool HiscoresClickable = false;
   bool GameOverClickable = false;
+  // The player's files that could not be read: kept aside or never written
+  // over this session.
+  TSaveGuard Saves;
   // The credits' frame and panel while they roll over the menu.
   std::array<TSprite*, 2> CreditsSprites{};
 

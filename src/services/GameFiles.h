@@ -5,6 +5,10 @@
 
 class TGameFiles {
  public:
+  // The folder of the program's shipped files, and the player's folder
+  // (the same unless the game is installed or told otherwise).
+  virtual const std::string& Home() const = 0;
+  virtual const std::string& SaveHome() const = 0;
   // The program's folder joined with a relative path ("data/interface.gui").
   virtual std::string ProgramPath(const std::string& relative) const = 0;
   // The folder under which a level pack lies: the player's folder for packs

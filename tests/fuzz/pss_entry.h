@@ -3,8 +3,9 @@
 // short one over a known record), and a system with those settings runs a few
 // hundred ticks as the game drives its bursts and trails, drawing into a
 // canvas on a back end that keeps nothing. Whatever the numbers (not a number,
-// infinities, huge rates and sizes), this must end quickly and never hold more
-// than 5000 particles.
+// infinities, huge rates and sizes), the settings come out of the game's
+// bounds finite and within them, and a run must end quickly and never hold
+// more than 5000 particles.
 #pragma once
 
 #include <cmath>
@@ -107,6 +108,15 @@ inline bool PssFuzzEntry(const uint8_t* data, size_t size) {
     const auto back = WritePssRecord(s);
     if (std::memcmp(back.data(), data, kPssRecordSize) != 0) return false;
   }
+  // Then bounded, as every settings file is when the game loads it: every
+  // number finite, the emitter endless or running at most two seconds.
+  BoundPssSettings(s);
+  for (float v : {s.Emission, s.Lifetime, s.Direction, s.Spread, s.SpeedMin, s.SpeedMax, s.GravityMin, s.GravityMax,
+                  s.RadialMin, s.RadialMax, s.TangentialMin, s.TangentialMax, s.SizeStart, s.SizeEnd, s.SizeVar,
+                  s.SpinStart, s.SpinEnd, s.SpinVar, s.ColorVar, s.AlphaVar})
+    if (!std::isfinite(v)) return false;
+  if (s.Lifetime != TXParticleSystem::kEndless && !(s.Lifetime >= 0 && s.Lifetime <= kMaxPssLifetime)) return false;
+  if (s.LifeMin < 1 || s.LifeMax < 1 || s.Emission < 0 || s.Emission > 5000) return false;
   Rig& rig = TheRig();
   auto sys = std::make_unique<TXParticleSystem>(s);
   sys->Image = &rig.Image;

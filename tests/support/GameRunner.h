@@ -42,7 +42,16 @@ class GameRunner {
   std::filesystem::path Home;
   std::string Errors;
   std::string Output;
+  // Put before the game's command by Run: variables ("TMPDIR= ") or a
+  // command that runs the game (WithoutFileAdminRights()).
+  std::string Prefix;
 };
+
+// A command prefix that runs the game without the power to ignore file
+// permissions, so that a test of unreadable or unwritable files means
+// something when the tests run as root; "" for a user without that power,
+// and nullptr when it cannot be had (setpriv missing).
+const char* WithoutFileAdminRights();
 
 std::string ReadFile(const std::filesystem::path& path);
 

@@ -78,6 +78,39 @@ std::string DataFile::ReadText(const std::string& path, size_t maxBytes) {
 
 DataFile DataFile::Load(const std::string& path, size_t maxBytes) { return Parse(ReadText(path, maxBytes), path); }
 
+bool DataFile::ParseLine(std::string_view line, const std::string& name, int lineNo, DataNode& node, int& indent) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  size_t i = 0;
+  indent = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+    indent += line[i] == '\t' ? 4 : 1;
+    ++i;
+  }
+  if (i >= line.size() || line[i] == '#') return false;
+  node = DataNode();
+  node.File = name;
+  node.Line = lineNo;
+  while (i < line.size()) {
+    char c = line[i];
+    if (c == ' ' || c == '\t') {
+      ++i;
+      continue;
+    }
+    if (c == '#') break;
+    if (c == '"' || c == '`') {
+      size_t close = line.find(c, i + 1);
+      if (close == std::string_view::npos) throw DataError(name + ":" + std::to_string(lineNo) + ": unbalanced quote");
+      node.Tokens.emplace_back(line.substr(i + 1, close - i - 1));
+      i = close + 1;
+      continue;
+    }
+    size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    node.Tokens.emplace_back(line.substr(start, i - start));
+  }
+  return true;
+}
+
 DataFile DataFile::Parse(const std::string& text, const std::string& name) {
   DataFile file;
   // Stack of (indent, node list) to attach children.
@@ -88,39 +121,12 @@ DataFile DataFile::Parse(const std::string& text, const std::string& name) {
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
+    const std::string_view line(text.data() + pos, end - pos);
     pos = end + 1;
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    size_t i = 0;
-    int indent = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
-      indent += line[i] == '\t' ? 4 : 1;
-      ++i;
-    }
-    if (i >= line.size() || line[i] == '#') continue;
     DataNode node;
-    node.File = name;
-    node.Line = lineNo;
-    while (i < line.size()) {
-      char c = line[i];
-      if (c == ' ' || c == '\t') {
-        ++i;
-        continue;
-      }
-      if (c == '#') break;
-      if (c == '"' || c == '`') {
-        size_t close = line.find(c, i + 1);
-        if (close == std::string::npos)
-          throw DataError(name + ":" + std::to_string(lineNo) + ": unbalanced quote");
-        node.Tokens.push_back(line.substr(i + 1, close - i - 1));
-        i = close + 1;
-        continue;
-      }
-      size_t start = i;
-      while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-      node.Tokens.push_back(line.substr(start, i - start));
-    }
+    int indent = 0;
+    if (!ParseLine(line, name, lineNo, node, indent)) continue;
     while (stack.back().first >= indent) stack.pop_back();
     std::vector<DataNode>* list = stack.back().second;
     list->push_back(std::move(node));

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class DataError : public std::runtime_error {
@@ -55,6 +56,10 @@ class DataFile {
   // The whole text of such a file, with the same checks; throws DataError.
   static std::string ReadText(const std::string& path, size_t maxBytes = kMaxDataFileBytes);
   static DataFile Parse(const std::string& text, const std::string& name);
+  // One line of such a text, without its line break: false for a blank or
+  // comment line, else the line's words in node and its indentation (a tab
+  // counts four). Throws DataError on an unbalanced quote.
+  static bool ParseLine(std::string_view line, const std::string& name, int lineNo, DataNode& node, int& indent);
 
   std::vector<DataNode> Nodes;
 };

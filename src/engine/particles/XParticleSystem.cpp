@@ -140,11 +140,48 @@ TXParticleSystem::TXParticleSystem(const TPssSettings& settings) : Settings(sett
   Shape_.push_back(TPoint2{0, 0});
 }
 
-bool TXParticleSystem::LoadSettings(const std::string& path) {
+namespace {
+// Within [lo, hi]; not a number becomes 0, or the bound nearest to it.
+float Bounded(float v, float lo, float hi) {
+  if (std::isnan(v)) v = 0;
+  return std::clamp(v, lo, hi);
+}
+}  // namespace
+
+void BoundPssSettings(TPssSettings& s) {
+  constexpr float kTurn = 6.2831853f;
+  s.Emission = Bounded(s.Emission, 0, 5000);  // particles a second
+  // Endless, or a run of at most two seconds: +Inf and not-a-number too.
+  if (s.Lifetime <= -0.9f)
+    s.Lifetime = TXParticleSystem::kEndless;
+  else
+    s.Lifetime = Bounded(s.Lifetime, 0, kMaxPssLifetime);
+  s.LifeMin = std::clamp(s.LifeMin, 1, 10000);  // ms
+  s.LifeMax = std::clamp(s.LifeMax, 1, 10000);
+  s.Direction = Bounded(s.Direction, -4 * kTurn, 4 * kTurn);
+  s.Spread = Bounded(s.Spread, 0, 2 * kTurn);
+  for (float* v : {&s.SpeedMin, &s.SpeedMax}) *v = Bounded(*v, -2000, 2000);      // px/s
+  for (float* v : {&s.GravityMin, &s.GravityMax}) *v = Bounded(*v, -5000, 5000);  // px/s²
+  for (float* v : {&s.RadialMin, &s.RadialMax, &s.TangentialMin, &s.TangentialMax}) *v = Bounded(*v, -2, 2);
+  for (float* v : {&s.SizeStart, &s.SizeEnd}) *v = Bounded(*v, 0, 16);
+  for (float* v : {&s.SpinStart, &s.SpinEnd}) *v = Bounded(*v, -16 * kTurn, 16 * kTurn);
+  for (float* v : {&s.SizeVar, &s.SpinVar, &s.ColorVar, &s.AlphaVar}) *v = Bounded(*v, 0, 1);
+}
+
+bool LoadPssFile(const std::string& path, TPssSettings& settings, std::string& error) {
   std::vector<uint8_t> bytes;
-  std::string error;
   if (!ReadSmallFile(path, kMaxSettingsFileBytes, bytes, error)) return false;
-  return ReadPssRecord(bytes.data(), bytes.size(), Settings);
+  if (!ReadPssRecord(bytes.data(), bytes.size(), settings)) {
+    error = "\"" + path + "\" is empty.";
+    return false;
+  }
+  BoundPssSettings(settings);
+  return true;
+}
+
+bool TXParticleSystem::LoadSettings(const std::string& path) {
+  std::string error;
+  return LoadPssFile(path, Settings, error);
 }
 
 void TXParticleSystem::AddShapePoints(const TPoint2* points, int n) {
@@ -201,6 +238,7 @@ int TXParticleSystem::ChooseShapePoint() {
 void TXParticleSystem::Emit() {
   if (Live_ >= kMaxParticles || Shape_.empty()) return;
   const TPssSettings& s = Settings;
+  if (static_cast<size_t>(Live_) == Particles_.size()) Particles_.push_back(TParticle{});
   TParticle& p = Particles_[static_cast<size_t>(Live_)];
   ++Live_;
   p.Age = 0;
@@ -241,7 +279,7 @@ void TXParticleSystem::Emit() {
   }
 }
 
-void TXParticleSystem::Update(int dtMs) {
+void TXParticleSystem::Update(int dtMs, int maxNew) {
   const int dt = std::max(dtMs, 0);
   const auto fdt = static_cast<float>(dt);
   if (Timer_ >= 0) {
@@ -289,7 +327,7 @@ void TXParticleSystem::Update(int dtMs) {
       count = wanted > 0 ? kMaxParticles : 0;
       Carry_ = 0;
     }
-    count = std::min<int64_t>(count, kMaxParticles - Live_);
+    count = std::min<int64_t>({count, kMaxParticles - Live_, std::max(maxNew, 0)});
     for (int64_t n = 0; n < count; ++n) Emit();
   }
   Previous_ = Current_;

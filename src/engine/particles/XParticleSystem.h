@@ -52,6 +52,20 @@ constexpr size_t kPssRecordSize = 116;
 bool ReadPssRecord(const uint8_t* data, size_t size, TPssSettings& out);
 std::array<uint8_t, kPssRecordSize> WritePssRecord(const TPssSettings& settings);
 
+// The longest finite emitter run a settings file may give, in ms (the game's
+// own bursts run about 100; trails and flights are endless).
+constexpr float kMaxPssLifetime = 2000.0f;
+// Brings every field of loaded settings within what particle effects can
+// use, far beyond the game's own settings: finite numbers, rates, lives,
+// speeds, forces, sizes and spins bounded, variations between 0 and 1, an
+// emitter either endless or running at most kMaxPssLifetime. A value that is
+// not a number becomes 0 (or the nearest bound). The pattern, the blend, the
+// colours and the bytes kept as they were are left alone.
+void BoundPssSettings(TPssSettings& settings);
+// Reads a settings file as the game does (a plain file of at most 64 KiB,
+// one record, bounded); false with the reason when it cannot be used.
+bool LoadPssFile(const std::string& path, TPssSettings& settings, std::string& error);
+
 // The pixel size of the screen a canvas draws on: its device's size, or the
 // canvas's clip rectangle when it has no device.
 TSize CanvasScreenSize(const TCanopyCanvas& canvas);
@@ -83,9 +97,9 @@ class TXParticleSystem {
   TXParticleSystem(const TXParticleSystem&) = delete;
   TXParticleSystem& operator=(const TXParticleSystem&) = delete;
 
-  // Reads the settings file (a plain file of at most 64 KiB) over Settings.
-  // False for a missing, unreadable or empty file; a file shorter than the
-  // record replaces only what it holds.
+  // Reads the settings file (a plain file of at most 64 KiB) over Settings,
+  // bounded (BoundPssSettings). False for a missing, unreadable or empty
+  // file; a file shorter than the record replaces only what it holds.
   bool LoadSettings(const std::string& path);
 
   // Appends points[0..n] (n + 1 points), offsets from the emitter position.
@@ -105,8 +119,9 @@ class TXParticleSystem {
   void MoveTo(float x, float y, bool moveParticles);
   // Stop (keeping the particles), jump to (x, y), Fire.
   void FireAt(float x, float y);
-  // Advances the emitter timer, every particle and the emission by dtMs.
-  void Update(int dtMs);
+  // Advances the emitter timer, every particle and the emission by dtMs; at
+  // most maxNew particles are born (a budget shared by many systems).
+  void Update(int dtMs, int maxNew = kMaxParticles);
   // Draws every particle with the pattern Settings.Pattern of Image, centred,
   // rotated by its spin, scaled by its size, in its colour with
   // Settings.BlendEffect. Nothing without an image.
@@ -141,7 +156,9 @@ class TXParticleSystem {
   void Emit();
   int ChooseShapePoint();
 
-  std::array<TParticle, kMaxParticles> Particles_;
+  // Grown as particles are born, up to kMaxParticles: a burst of sixty holds
+  // sixty, not room for five thousand.
+  std::vector<TParticle> Particles_;
   int Live_ = 0;
   std::vector<TPoint2> Shape_;
   float Timer_ = kStopped;
