@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/GameSession.h"
 #include "app/LaunchOptions.h"
-#include "app/Main.h"
 #include "app/StopSignals.h"
 #include "engine/core/SafeFile.h"
 #include "platform/Platform.h"
@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
   }
   int code = 0;
   {
-    Tmain game(*platform, options);
+    const std::unique_ptr<TGameSession> session = NewGameSession(*platform, options);
+    TGameSession& game = *session;
     if (replay && !game.SetReplay(std::move(replay), error)) {
       std::fprintf(stderr, "grovewright: cannot play the replay: %s\n", error.c_str());
       return 2;

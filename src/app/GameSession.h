@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/LaunchOptions.h"
+#include "automation/Replay.h"
 #include "screens/ScreenHost.h"
 
 class TGameSession : public TScreenHost {
@@ -18,6 +19,12 @@ class TGameSession : public TScreenHost {
 
   // Start-up. False when the program must end (ExitCode says how).
   virtual bool FormCreate() = 0;
+  // The message loop: events, then one timer frame, until the window closes;
+  // answers the program's exit code.
+  virtual int Run() = 0;
+  // A replay to play instead of live input, set before start-up; false, with
+  // the reason, when the replay's save folder cannot be made.
+  virtual bool SetReplay(std::unique_ptr<TReplay> replay, std::string& error) = 0;
   // --play: a game of the pack and level of the options, as player "Tester".
   virtual bool StartPlay(std::string& error) = 0;
   // One pass of the loop: events, then one timer frame.

@@ -45,7 +45,7 @@ class Tmain final : public TGameSession {
   // Shut-down; also run by the destructor if start-up succeeded.
   void FormDestroy();
   // The message loop: events, then one timer frame, until the window closes.
-  int Run();
+  int Run() override;
   // One pass of the loop (tests step the game with it).
   void RunFrame() override;
   void Close() override { Closing_ = true; }
@@ -136,7 +136,7 @@ class Tmain final : public TGameSession {
   // start-up is played instead of live input, and Run then answers 1 when
   // its end differs from the recording's.
   // False, with the reason, when the replay's save folder cannot be made.
-  bool SetReplay(std::unique_ptr<TReplay> replay, std::string& error);
+  bool SetReplay(std::unique_ptr<TReplay> replay, std::string& error) override;
   bool Replaying() const { return Replay_ != nullptr; }
   // The digest of what play has decided: the screen, the board, the player's
   // score, lives and mana, the selection and the random generator; and the
