@@ -7,8 +7,11 @@
 #include <fstream>
 #include <new>
 
+#include "app/Controls.h"
 #include "app/DataCheck.h"
 #include "app/StartTimings.h"
+#include "board/Board.h"
+#include "board/BoardCursor.h"
 #include "board/LevelFile.h"
 #include "data/DataManifest.h"
 #include "editor/LevelEditor.h"
@@ -18,6 +21,7 @@
 #include "engine/render/ImageFile.h"
 #include "engine/sprites/Sprite.h"
 #include "engine/sprites/SpriteEngine.h"
+#include "layout/FormKeys.h"
 #include "platform/Audio.h"
 #include "players/PlayerFiles.h"
 #include "screens/Credits.h"
@@ -163,6 +167,8 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Sound.SoundOn = [this] { return Player().SoundOn != 0; };
 
   Menus = std::make_unique<TMenus>(*this);
+  Controls_ = std::make_unique<TControls>(*this);
+  GuiBase1.Focus.FormButtons = FormKeyButtons;
   PlayerForms = std::make_unique<TPlayerForms>(*this);
   Story = std::make_unique<TStoryScreens>(*this);
   Credits = std::make_unique<TCredits>(*this);
@@ -638,9 +644,33 @@ void Tmain::DispatchEvent(const plat::Event& e) {
       break;
     case plat::EventType::MouseMove:
       aMouse.DeviceMotion(e.X - LastMouseX_, e.Y - LastMouseY_);
+      // A mouse that moves puts away the keys' cursor and light.
+      if (e.X != LastMouseX_ || e.Y != LastMouseY_) {
+        if (Board_ && Board_->Cursor) Board_->Cursor->MouseMoved(e.X, e.Y);
+        Menus->MenuKeyHide();
+      }
       LastMouseX_ = e.X;
       LastMouseY_ = e.Y;
       GuiBase1.MouseMove(e.X, e.Y);
+      break;
+    case plat::EventType::PadDown:
+    case plat::EventType::PadUp: {
+      const auto button = static_cast<plat::PadButton>(e.Button);
+      const bool down = e.Type == plat::EventType::PadDown;
+      const bool was = aPad.Held(button);
+      aPad.DeviceButton(button, down);
+      if (down && !was) Controls_->PadDown(button);
+      break;
+    }
+    case plat::EventType::PadAxis:
+      aPad.DeviceAxis(static_cast<plat::PadAxis>(e.Button), e.X);
+      break;
+    case plat::EventType::PadAdded:
+      break;
+    case plat::EventType::PadRemoved:
+      // The last pad gone: what it held is let go, through events the
+      // replay keeps.
+      if (Platform.PadCount() == 0) ReleasePad();
       break;
     case plat::EventType::RenderReset:
       Canopy.NotifyRenderTargetsReset();
@@ -650,6 +680,7 @@ void Tmain::DispatchEvent(const plat::Event& e) {
       const bool focused = e.Type == plat::EventType::FocusGained;
       aKeyboard.DeviceFocus(focused);
       aMouse.DeviceFocus(focused);
+      if (!focused) ReleasePad();
       break;
     }
   }
@@ -721,6 +752,18 @@ void Tmain::RunScriptCommand(const TScriptCommand& c) {
       e.Key = c.Code;
       if (c.Type != TScriptCommand::KeyUp) send(plat::EventType::KeyDown);
       if (c.Type != TScriptCommand::KeyDown) send(plat::EventType::KeyUp);
+      break;
+    case TScriptCommand::Pad:
+    case TScriptCommand::PadDown:
+    case TScriptCommand::PadUp:
+      e.Button = c.Code;
+      if (c.Type != TScriptCommand::PadUp) send(plat::EventType::PadDown);
+      if (c.Type != TScriptCommand::PadDown) send(plat::EventType::PadUp);
+      break;
+    case TScriptCommand::Axis:
+      e.Button = c.Code;
+      e.X = c.X;
+      send(plat::EventType::PadAxis);
       break;
     case TScriptCommand::Char:
       e.Char = static_cast<unsigned char>(c.Code);

@@ -32,6 +32,7 @@ class TMouse;
 class TJsonWriter;
 class TBoardTab;
 class TStartTimings;
+class TControls;
 
 class Tmain final : public TGameSession {
  public:
@@ -63,6 +64,9 @@ class Tmain final : public TGameSession {
   // typedIntoField: an edit field of the GUI took the character as text; it
   // is then no command to the game.
   void FormKeyPress(unsigned char ch, bool typedIntoField = false) override;
+  // A key or pad press on a screen a click leads on from: the frame's
+  // Click() sees it as a click.
+  bool KeyClick = false;
   void LoadImageIndexes();
   bool LoadMapPoints(std::string& error);
 
@@ -261,6 +265,8 @@ class Tmain final : public TGameSession {
 
  private:
   void DispatchEvent(const plat::Event& e);
+  // Lets go of every pad button and axis held, as events.
+  void ReleasePad();
   // A script's or a replay's event: queued as if from the window, or, while
   // replaying (live input is shut out), dispatched at once.
   void SendEvent(const plat::Event& e);
@@ -276,11 +282,14 @@ class Tmain final : public TGameSession {
   void StartRecording();
   void AdvanceProgress();
   void DrawProgress();
+  // A press of the left button this frame, or a key or pad press that
+  // works as one (KeyClick).
   bool Click();
 
   // Declared before the sprite engine so that they outlive its sprites.
   TBoard* Board_ = nullptr;
   TMouse* Mouse_ = nullptr;
+  std::unique_ptr<TControls> Controls_;
   std::unique_ptr<TPlayer> Player_;
   std::unique_ptr<TParticleExplosions> Explosions_;
   std::unique_ptr<TMagic> Magic_;

@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "automation/JsonWriter.h"
 #include "board/Board.h"
+#include "board/BoardCursor.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
 #include "board/Mouse.h"
@@ -334,6 +335,14 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
     j.EndObject();
     j.Value("combo_multiplier", b.ComboMultiplier);
     j.Value("armed_spell", static_cast<int>(b.ArmedSpell));
+    if (b.Cursor) {
+      j.BeginObject("key_cursor");
+      j.Value("col", b.Cursor->Col);
+      j.Value("row", b.Cursor->Row);
+      j.Value("shown", b.Cursor->Shown());
+      j.Value("picked", b.Cursor->Picked());
+      j.EndObject();
+    }
     j.Value("max_caveiras", b.Options.MaxCaveiras);
     j.BeginArray("cells");
     for (int r = 1; r <= kBoardRows; ++r) {

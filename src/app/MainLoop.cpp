@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/Main.h"
+#include "app/Controls.h"
 #include "board/Board.h"
 #include "board/BoardTab.h"
 #include "board/Mouse.h"
@@ -42,6 +43,7 @@ void Tmain::TimerTimer() {
   if (!DeviceDead_) Canopy.Present();
   RenderReady = true;
   ++TotalFrames;
+  KeyClick = false;  // a key's click lasts its frame, as the mouse's press does
 }
 
 void Tmain::TimerProcess() {
@@ -55,6 +57,8 @@ void Tmain::TimerProcess() {
   if (BreakSoundThrottle < 20) ++BreakSoundThrottle;
   // 5.
   GuiBase1.Update();
+  // A held d-pad or stick moves the board cursor or the focus.
+  Controls_->Tick();
   // 6.
   LevelClockTick();
   // 7.
@@ -86,7 +90,7 @@ void Tmain::TimerProcess() {
   if (ScreenState == ssPlaying && ScreenTicks > 300) TutorialStep();
 }
 
-bool Tmain::Click() { return aMouse.Pressed(0); }
+bool Tmain::Click() { return aMouse.Pressed(0) || KeyClick; }
 
 void Tmain::CanopyRender() {
   if (!RenderReady) return;
@@ -346,6 +350,8 @@ void Tmain::DrawPlay() {
 }
 
 void Tmain::FormKeyDown(int key) {
+  // The keys of play, the forms and the menu first (app/Controls.cpp).
+  if (Controls_->KeyDown(key)) return;
   if (ScreenState == ssSplash && (key == plat::vkEscape || key == plat::vkSpace)) {
     ShowMainMenu();
     return;
@@ -383,8 +389,9 @@ void Tmain::FormKeyDown(int key) {
 
 void Tmain::FormKeyPress(unsigned char ch, bool typedIntoField) {
   PlayGameSound("digitac.ogg");
-  // A character typed into a name field is text, not a command.
-  if (typedIntoField) return;
+  // A character typed into a name field is text, not a command; the letter
+  // of a key that moved the board cursor is none either.
+  if (typedIntoField || Controls_->SwallowChar(ch)) return;
   DeveloperKey(ch);
   if ((ch == 'P' || ch == 'p') && IsPlayState(ScreenState)) {
     if (GamePaused) {
@@ -394,5 +401,22 @@ void Tmain::FormKeyPress(unsigned char ch, bool typedIntoField) {
       Sound.StopMusic(CurrentMusic);
       GamePaused = true;
     }
+  }
+}
+
+void Tmain::ReleasePad() {
+  plat::Event e;
+  for (int b = 0; b < static_cast<int>(plat::PadButton::Count); ++b) {
+    if (!aPad.Held(static_cast<plat::PadButton>(b))) continue;
+    e.Type = plat::EventType::PadUp;
+    e.Button = b;
+    DispatchEvent(e);
+  }
+  for (int a = 0; a < static_cast<int>(plat::PadAxis::Count); ++a) {
+    if (aPad.Axis(static_cast<plat::PadAxis>(a)) == 0) continue;
+    e.Type = plat::EventType::PadAxis;
+    e.Button = a;
+    e.X = 0;
+    DispatchEvent(e);
   }
 }

@@ -96,6 +96,17 @@ TScriptCommand ParseScriptCommand(const DataNode& node) {
       c.Code = KeyCodeFromName(node.Token(2));
       if (c.Code < 0) node.Fail("unknown key \"" + node.Token(2) + "\"");
     }
+  } else if (word == "pad" || word == "paddown" || word == "padup") {
+    takes(1);
+    c.Type = word == "pad" ? TScriptCommand::Pad : word == "paddown" ? TScriptCommand::PadDown : TScriptCommand::PadUp;
+    c.Code = plat::PadButtonFromName(node.Token(2));
+    if (c.Code < 0) node.Fail("unknown controller button \"" + node.Token(2) + "\"");
+  } else if (word == "axis") {
+    takes(2);
+    c.Type = TScriptCommand::Axis;
+    c.Code = plat::PadAxisFromName(node.Token(2));
+    if (c.Code < 0) node.Fail("unknown controller axis \"" + node.Token(2) + "\"");
+    c.X = static_cast<int>(node.Int(3, -32768, 32767));
   } else if (word == "focus" || word == "blur") {
     takes(0);
     c.Type = word == "focus" ? TScriptCommand::Focus : TScriptCommand::Blur;

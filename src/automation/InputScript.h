@@ -13,6 +13,11 @@
 //   30 key 27              a key by virtual-key code (or a name: Escape, F12, ...)
 //   32 keydown A / keyup A a key pressed, or let go, on its own
 //   40 char p              a typed character; 41 text "Ann Lee" types a string
+//   34 pad A               a game-controller button pressed and let go (A B X Y
+//                          LB RB Start Back Guide LeftStick RightStick Up Down
+//                          Left Right); 35 paddown Up / 36 padup Up
+//   37 axis LeftX -32768   a controller axis (LeftX LeftY RightX RightY LT RT)
+//                          moved to a value in -32768..32767
 //   44 blur / 46 focus     the window loses, or regains, the keyboard and mouse
 //   50 screenshot a.png    save the last presented picture
 //   60 dump state.json     write the game state as JSON
@@ -28,14 +33,14 @@ class DataNode;
 struct TScriptCommand {
   enum Kind {
     Mouse, Down, Up, Click, Key, Char, TypeText, Screenshot, Dump, Quit, RightDown, RightUp, Tap,
-    KeyDown, KeyUp, Focus, Blur
+    KeyDown, KeyUp, Focus, Blur, Pad, PadDown, PadUp, Axis
   };
   int64_t Tick = 0;
   Kind Type = Quit;
   int X = 0, Y = 0;
   bool At = false;  // a press or release that names its point
   int Button = 0;   // the button of Down and Up (RightDown and RightUp: 1)
-  int Code = 0;
+  int Code = 0;     // a key, a character, a pad button or a pad axis
   std::string Text;
   int Line = 0;
 };

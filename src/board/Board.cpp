@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <new>
 
+#include "board/BoardCursor.h"
 #include "board/BoardHost.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
@@ -30,6 +31,7 @@ TBoard::TBoard(TBoardHost& game) : TSprite(&game.SpriteEngine()), Game(game) {
   CanCollide = false;
   SetImageName("background1.image");
   Selection = new TSelection(Engine);
+  Cursor = new TBoardCursor(game, *this);
 }
 
 TBoard::~TBoard() {
@@ -38,6 +40,7 @@ TBoard::~TBoard() {
   if (Engine) {
     KillTiles();
     if (Selection) Selection->Dead();
+    if (Cursor) Cursor->Dead();
   }
   Game.SpriteSingletonGone(this);
 }
@@ -47,6 +50,10 @@ void TBoard::Dead() {
   if (Selection) {
     Selection->Dead();
     Selection = nullptr;
+  }
+  if (Cursor) {
+    Cursor->Dead();
+    Cursor = nullptr;
   }
   TSprite::Dead();
 }

@@ -16,6 +16,7 @@
 
 class TBoardHost;
 class TSelection;
+class TBoardCursor;
 
 struct TCell {
   int Col = 0, Row = 0;
@@ -121,6 +122,8 @@ class TBoard : public TSprite {
   int32_t TallyPhase = 0;
   int32_t PaintIcon = 0;
   TSelection* Selection = nullptr;
+  // The frame of keyboard and controller play (owned by the sprite engine).
+  TBoardCursor* Cursor = nullptr;
   int32_t ElapsedSeconds = 0;
   int32_t SecondTicks = 0;
   int32_t LevelCount = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "board/Board.h"
+#include "board/BoardCursor.h"
 #include "board/BoardEffects.h"
 #include "board/BoardHost.h"
 #include "board/GameSprite.h"
@@ -243,7 +244,9 @@ void TBoardTab::OnCollision(TSprite& other) {
       !board->TimeOver && !board->NoMoves)
     game->CastSpell(Piece->Row, Piece->Col, board->ArmedSpell);
   if (TabType >= ttTab && TabType <= ttFerro) {
-    if (board->Selection) {
+    // While the board cursor shows, the marker stays on its cell.
+    const bool keyCursor = board->Cursor && board->Cursor->Shown();
+    if (board->Selection && !keyCursor) {
       board->Selection->SetX(X);
       board->Selection->SetY(Y);
       board->Selection->Visible = true;

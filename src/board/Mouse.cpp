@@ -130,41 +130,40 @@ void TMouse::OnCollision(TSprite& other) {
   if (!HasSelection()) return;
 
   if (std::abs(t->Col - SelCol) <= 1 && std::abs(t->Row - SelRow) <= 1) {
-    TBoardTab* s = board->TabAt(SelCol, SelRow);
-    bool swapped = false;
-    if (HoldsIdlePiece(s) && HoldsIdlePiece(t)) {
-      if (t->Row == SelRow && t->Col == SelCol - 1) {
-        s->Piece->StartMoveLeft();
-        t->Piece->StartMoveRight();
-        swapped = true;
-      } else if (t->Row == SelRow && t->Col == SelCol + 1) {
-        s->Piece->StartMoveRight();
-        t->Piece->StartMoveLeft();
-        swapped = true;
-      } else if (t->Col == SelCol && t->Row == SelRow - 1) {
-        s->Piece->StartMoveUp();
-        t->Piece->StartMoveDown();
-        swapped = true;
-      } else if (t->Col == SelCol && t->Row == SelRow + 1) {
-        s->Piece->StartMoveDown();
-        t->Piece->StartMoveUp();
-        swapped = true;
-      }
-    }
-    if (swapped) {
-      CommitSwap(*t);
-      Deselect();
-      // The press has acted: held on, it must not pick the cell it swapped
-      // into on the next tick.
-      FreshPress = 0;
-    } else {
-      FreshPress = 0;  // the press is used up
-    }
+    // The press is used up whether the pieces swap or not: held on, it must
+    // not pick the cell it swapped into on the next tick.
+    SwapWith(*t);
+    FreshPress = 0;
   } else {
     // Dragging across a farther cell moves the selection there.
     Deselect();
     Select(*t);
   }
+}
+
+bool TMouse::SwapWith(TBoardTab& t) {
+  TBoard* board = Game.BoardIfAny();
+  if (!board || !HasSelection()) return false;
+  TBoardTab* s = board->TabAt(SelCol, SelRow);
+  if (!HoldsIdlePiece(s) || !HoldsIdlePiece(&t)) return false;
+  if (t.Row == SelRow && t.Col == SelCol - 1) {
+    s->Piece->StartMoveLeft();
+    t.Piece->StartMoveRight();
+  } else if (t.Row == SelRow && t.Col == SelCol + 1) {
+    s->Piece->StartMoveRight();
+    t.Piece->StartMoveLeft();
+  } else if (t.Col == SelCol && t.Row == SelRow - 1) {
+    s->Piece->StartMoveUp();
+    t.Piece->StartMoveDown();
+  } else if (t.Col == SelCol && t.Row == SelRow + 1) {
+    s->Piece->StartMoveDown();
+    t.Piece->StartMoveUp();
+  } else {
+    return false;
+  }
+  CommitSwap(t);
+  Deselect();
+  return true;
 }
 
 TSelection::TSelection(TSpriteEngine* engine) : TAnimSprite(engine) {

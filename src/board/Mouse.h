@@ -28,6 +28,10 @@ class TMouse : public TAnimSprite {
   // Exchanges the selected cell with the given one; the piece that came from
   // the given cell checks for a line when it arrives.
   void CommitSwap(TBoardTab& cell);
+  // Swaps the selected piece with the one in the cell when it is an
+  // orthogonal neighbour and both are at rest (the selection then goes);
+  // false when the swap is refused. Clicks and the board cursor both swap so.
+  bool SwapWith(TBoardTab& cell);
 
   TBoardHost& Game;
   int32_t SelCol = 0, SelRow = 0;

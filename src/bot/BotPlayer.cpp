@@ -40,6 +40,10 @@ int TBotPlayer::HandFrames() {
 }
 
 void TBotPlayer::QueueMove(TCell cell) {
+  if (Settings_.Keys) {
+    QueueKeyMove(cell);
+    return;
+  }
   plat::Event e;
   e.Type = plat::EventType::MouseMove;
   e.X = CellX(cell);
@@ -48,6 +52,10 @@ void TBotPlayer::QueueMove(TCell cell) {
 }
 
 void TBotPlayer::QueuePress(TCell cell, THandCheck check) {
+  if (Settings_.Keys) {
+    QueueKeyPress(cell, check);
+    return;
+  }
   plat::Event e;
   e.X = CellX(cell);
   e.Y = CellY(cell);
@@ -125,7 +133,10 @@ bool TBotPlayer::PlanSpell() {
   const TCell target = BestSpellTarget(TBotGrid::FromBoard(board), element);
   if (target.Col == 0) return false;
   if (button) {
-    QueuePressAt(static_cast<int>(button->X) + 15, static_cast<int>(button->Y) + 15);
+    if (Settings_.Keys)
+      QueueKey('0' + element, hcNone, HandFrames());
+    else
+      QueuePressAt(static_cast<int>(button->X) + 15, static_cast<int>(button->Y) + 15);
     ++Result_.Spells;
   }
   QueueClick(target);
@@ -187,6 +198,10 @@ void TBotPlayer::Plan() {
   PieceB_ = board.PieceAt(SwapB_.Col, SwapB_.Row);
   QueueMove(SwapA_);
   QueuePress(SwapA_, hcFirstPress);
+  if (Settings_.Keys) {
+    QueueKeySwap(SwapA_, SwapB_);
+    return;
+  }
   QueueMove(SwapB_);
   QueuePress(SwapB_, hcSwapPress);
 }
@@ -209,7 +224,10 @@ void TBotPlayer::StepLost(bool lifeLost) {
     if (!RetryClicked_) {
       Hand_.clear();
       Checking_ = false;
-      QueuePressAt(10, 10);
+      if (Settings_.Keys)
+        QueueKey(plat::vkSpace, hcNone, HandFrames());
+      else
+        QueuePressAt(10, 10);
       RetryClicked_ = true;
     }
   } else if (Hand_.empty()) {
@@ -229,7 +247,7 @@ void TBotPlayer::StepTally() {
     return;
   }
   // The count may be cut short by a click once the form has been up a second.
-  if (!TallyClicked_ && Game_.ScreenTicks > 150) {
+  if (!TallyClicked_ && !Settings_.Keys && Game_.ScreenTicks > 150) {
     QueuePressAt(10, 10);
     TallyClicked_ = true;
   }

@@ -45,6 +45,11 @@ struct TBotSettings {
   // mana) to the score, skipping its count with a click once it may be
   // skipped, and end when the button to the next level shows.
   bool PlayTally = false;
+  // Play through the keyboard alone (BotKeys.cpp): the arrow keys take the
+  // board cursor to the piece, Space picks it, an arrow swaps it; the number
+  // keys arm the spells and Space casts them; Space tries a lost level again.
+  // The mouse is never moved, and the tally is left to count to its end.
+  bool Keys = false;
 };
 
 // What a game carries from level to level.
@@ -125,6 +130,13 @@ class TBotPlayer {
   // when there is no spell to use.
   bool PlanSpell();
   int HandFrames();
+  // The keyboard's hand (BotKeys.cpp): a key pressed and let go; the board
+  // cursor taken to a cell (shown first if hidden); the picked piece swapped
+  // by the arrow towards its neighbour.
+  void QueueKey(int key, THandCheck check, int frames);
+  void QueueKeyMove(TCell cell);
+  void QueueKeyPress(TCell cell, THandCheck check);
+  void QueueKeySwap(TCell from, TCell to);
   static int CellX(TCell c) { return 40 * c.Col + 20; }
   static int CellY(TCell c) { return 40 * c.Row + 10; }
 
@@ -149,6 +161,7 @@ class TBotPlayer {
   bool Tallying_ = false;      // won: the tally runs
   bool TallyClicked_ = false;
   bool Injected_ = true;       // an event went to the game for the next frame
+  TCell KeyCursor_{};          // where the board cursor will be once the queued keys ran
 };
 
 // What a spell of the element (1..4) clicked on (col, row) would hit: boxes

@@ -154,6 +154,10 @@ void TArvanelMagics::OnCollision(TSprite& other) {
   // first, and the hint of the full pot still comes the first time.
   if (Game.DialogOpen || Game.HintShown || Killed) return;
   if (&other != Game.MouseIfAny() || !Game.aMouse.Pressed(0)) return;
+  Use();
+}
+
+void TArvanelMagics::Use() {
   TMagic& magic = Game.Magic();
   magic.ArmSpell(Element);
   if (int32_t* mana = Game.Player().Mana(Element)) *mana = 0;
@@ -163,6 +167,13 @@ void TArvanelMagics::OnCollision(TSprite& other) {
   Visible = false;
   magic.Gone(this);
   Dead();
+}
+
+bool TMagic::UseButton(int element) {
+  TArvanelMagics* button = ButtonIfAny(element);
+  if (!button || button->Killed || Game_.DialogOpen || Game_.HintShown || Game_.GamePaused) return false;
+  button->Use();
+  return true;
 }
 
 // ---------------------------------------------------------------------------

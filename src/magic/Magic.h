@@ -49,6 +49,9 @@ class TArvanelMagics : public TAnimSprite {
   void Move(float step) override;
   void Draw() override;
   void OnCollision(TSprite& other) override;
+  // The button is used (clicked, or its key pressed): the spell is armed,
+  // the pot emptied, and the button goes at once.
+  void Use();
 
   const int Element;
   // Ticks since the button rose: the beat of its halo.
@@ -111,6 +114,11 @@ class TMagic {
   // The armed spell's trail on the cursor goes; with an element, a new one
   // comes and the board's armed spell becomes that element.
   void ArmSpell(int element);
+  // A key or pad button for the element's spell: does what a click on its
+  // button over the full pot does (arms it, empties the pot, the button
+  // goes). False, and nothing done, while the pot has no button or a dialog
+  // or hint is up.
+  bool UseButton(int element);
   // The player clicked the piece in (row, col) with the spell armed: a ball
   // for each cell of the area that holds an idle piece on the board.
   void CastSpell(int row, int col, int element);

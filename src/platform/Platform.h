@@ -18,6 +18,20 @@ enum VirtualKey : int {
   vkDelete = 46, vk0 = 48, vkA = 65, vkF1 = 112, vkF12 = 123
 };
 
+// Game-controller buttons and axes, in the layout of the common pads (A at
+// the bottom of the four face buttons, B to its right).
+enum class PadButton : int {
+  A, B, X, Y, Back, Guide, Start, LeftStick, RightStick, LeftShoulder, RightShoulder,
+  DpadUp, DpadDown, DpadLeft, DpadRight, Count
+};
+enum class PadAxis : int { LeftX, LeftY, RightX, RightY, TriggerLeft, TriggerRight, Count };
+// The names scripts and replays give them ("A", "Start", "LB", "Up"; "LeftX",
+// "LT"); -1 for an unknown name.
+const char* PadButtonName(PadButton b);
+int PadButtonFromName(const std::string& name);
+const char* PadAxisName(PadAxis a);
+int PadAxisFromName(const std::string& name);
+
 enum class EventType {
   Quit,       // the window's close box, or the desktop asked us to end
   KeyDown,    // Key holds the virtual-key code
@@ -28,7 +42,12 @@ enum class EventType {
   MouseMove,  // X, Y in game pixels
   FocusLost,
   FocusGained,
-  RenderReset  // the render targets were lost and must be drawn again
+  RenderReset,  // the render targets were lost and must be drawn again
+  PadDown,      // Button holds the PadButton
+  PadUp,
+  PadAxis,      // Button holds the PadAxis, X its value (-32768..32767)
+  PadAdded,     // a game controller was plugged in (or found at start)
+  PadRemoved
 };
 
 struct Event {
@@ -127,6 +146,9 @@ struct PlatformOptions {
   bool VSync = true;
   int Width = 800, Height = 600;
   std::string Title = "Grovewright - 1.2";
+  // Opens game controllers (plugged in now or later). Windowed runs always
+  // do; a headless run only when asked (tests drive a virtual pad so).
+  bool Controllers = false;
 };
 
 // Window, input, clock and dialogs. One instance for the program.
@@ -165,6 +187,21 @@ class Platform {
 
   virtual std::string ClipboardText() = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
+
+  // How many game controllers are open.
+  virtual int PadCount() const { return 0; }
+};
+
+// A game controller that exists only in this process, for tests: it shows up
+// as a plugged-in pad (through the same events as a real one) and its buttons
+// and axes are set by hand. Needs a platform created with Controllers.
+class VirtualPad {
+ public:
+  // nullptr with the reason in error when the pad cannot be attached.
+  static std::unique_ptr<VirtualPad> Attach(std::string& error);
+  virtual ~VirtualPad() = default;
+  virtual bool SetButton(PadButton button, bool down) = 0;
+  virtual bool SetAxis(PadAxis axis, int value) = 0;
 };
 
 // Converts between UTF-8 and the game's 8-bit code page (Windows-1252).

@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "platform/Platform.h"
+#include "platform/SdlControllers.h"
 #include "platform/SdlRenderer.h"
 
 namespace plat {
@@ -71,6 +72,7 @@ int ButtonFromSdl(uint8_t b) {
 class SdlPlatform final : public Platform {
  public:
   ~SdlPlatform() override {
+    Controllers_.reset();
     Renderer_.reset();
     if (Window_) SDL_DestroyWindow(Window_);
     SDL_QuitSubSystem(Subsystems_);
@@ -87,6 +89,7 @@ class SdlPlatform final : public Platform {
         return false;
       }
       Renderer_ = CreateSdlRenderer(nullptr, options.Width, options.Height, false, error);
+      if (Renderer_ && options.Controllers) StartControllers();
       return Renderer_ != nullptr;
     }
     Subsystems_ = SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS;
@@ -108,8 +111,17 @@ class SdlPlatform final : public Platform {
     if (!Renderer_) return false;
     FullScreen_ = options.FullScreen;
     SDL_StartTextInput();
+    StartControllers();
     return true;
   }
+
+  // Pads are a convenience: without them the game plays on keys and mouse.
+  void StartControllers() {
+    Controllers_ = std::make_unique<SdlControllers>();
+    if (!Controllers_->Init()) Controllers_.reset();
+  }
+
+  int PadCount() const override { return Controllers_ ? Controllers_->Count() : 0; }
 
   bool Headless() const override { return Options_.Headless; }
   Clock& GetClock() override {
@@ -162,10 +174,10 @@ class SdlPlatform final : public Platform {
   }
 
   bool PollEvent(Event& e) override {
-    if (Window_) {
+    if (Window_ || Controllers_) {
       SDL_Event ev;
       while (SDL_PollEvent(&ev)) Translate(ev);
-      CheckFullScreenTaken();
+      if (Window_) CheckFullScreenTaken();
     }
     if (Queue_.empty()) return false;
     e = Queue_.front();
@@ -276,6 +288,13 @@ class SdlPlatform final : public Platform {
   void Push(const Event& e) { Queue_.push_back(e); }
 
   void Translate(const SDL_Event& ev) {
+    if (Controllers_) {
+      std::vector<Event> pads;
+      if (Controllers_->Translate(ev, pads)) {
+        for (const Event& p : pads) Push(p);
+        return;
+      }
+    }
     Event e;
     switch (ev.type) {
       case SDL_QUIT:
@@ -354,6 +373,7 @@ class SdlPlatform final : public Platform {
   Uint32 Subsystems_ = 0;
   SDL_Window* Window_ = nullptr;
   std::unique_ptr<Renderer> Renderer_;
+  std::unique_ptr<SdlControllers> Controllers_;
   SystemClock System_;
   VirtualClock Virtual_;
   std::deque<Event> Queue_;

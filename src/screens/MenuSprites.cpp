@@ -119,7 +119,8 @@ void TMenuButton::PlaceHitRect() {
 
 void TMenuButton::Move(float step) {
   TAnimSprite::Move(step);
-  const bool lit = Collided || (Kind == kPlayer && !Game.Player().PlayerName.empty());
+  const bool keyLit = Game.Menus && Game.Menus->KeyLit() == Kind;
+  const bool lit = Collided || keyLit || (Kind == kPlayer && !Game.Player().PlayerName.empty());
   if (lit) {
     if (Alpha < 255) Game.PlayGameSound("mouse-over-menu.ogg");  // once, on entry
     Alpha = 255;
@@ -136,7 +137,7 @@ void TMenuButton::Move(float step) {
 }
 
 void TMenuButton::Draw() {
-  if (Collided && Kind == kPlayer)
+  if ((Collided || (Game.Menus && Game.Menus->KeyLit() == Kind)) && Kind == kPlayer)
     SetPatternIndex(1);
   else if (Kind != kCreditsBack)
     SetPatternIndex(0);

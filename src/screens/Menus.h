@@ -58,6 +58,14 @@ class TMenus {
   void QuitNotSaving();
   void ExitGame();
 
+  // Keys and the pad on the main menu (MenuKeys.cpp): up and down light the
+  // entries in turn (the first key lights the first), a press works the lit
+  // one as a click would. A mouse that moves puts the light out.
+  bool MenuKeyMove(int dy);
+  bool MenuKeyPress();
+  void MenuKeyHide() { KeyLit_ = -1; }
+  int KeyLit() const { return KeyLit_; }
+
  private:
   // Checks that the pack has a level 1 before a game starts; tells the
   // player when it has none.
@@ -66,4 +74,5 @@ class TMenus {
   TScreenHost& Game;
   std::array<TMenuButton*, 7> Buttons_{};
   int PendingClick_ = -1;
+  int KeyLit_ = -1;  // the entry the keys lit (-1: none)
 };

@@ -9,6 +9,7 @@
 
 #include "engine/gui/GuiBase.h"
 #include "engine/input/Input.h"
+#include "engine/input/Pad.h"
 #include "engine/input/Timer.h"
 #include "engine/particles/CanopyParticles.h"
 #include "engine/render/Canvas.h"
@@ -52,6 +53,7 @@ class TEngineParts : public TSpriteEngineOwner {
   TGuiBase GuiBase1;
   TCanopyKeyboard aKeyboard;
   TCanopyMouse aMouse;
+  TCanopyPad aPad;
   std::array<int, ciCount> ImageIndexes{};
 
  protected:

@@ -156,7 +156,11 @@ void TGuiBase::Draw(int width, int height) {
   TRect saved = screen;
   if (Canvas) saved = Canvas->GetClipRect();
   for (int i = Root_->ChildCount() - 1; i >= 0; --i) Root_->Child(i)->DrawTree(screen);
-  if (Canvas) Canvas->SetClipRect(saved);
+  if (Canvas) {
+    Canvas->SetClipRect(screen);
+    Focus.Draw(*Root_, *Canvas);
+    Canvas->SetClipRect(saved);
+  }
 }
 
 TShiftState TGuiBase::Shift(TShiftState given) const { return given | HeldKeys_ | HeldButtons_; }
@@ -180,6 +184,9 @@ bool TGuiBase::MouseUp(int button, int x, int y, TShiftState shift) {
 }
 
 bool TGuiBase::MouseMove(int x, int y, TShiftState shift) {
+  if (x != LastX_ || y != LastY_) Focus.Hide();
+  LastX_ = x;
+  LastY_ = y;
   return Root_->MouseEvent(TGuiMouseEvent::Move, 0, Shift(shift), x, y);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/gui/GuiControl.h"
+#include "engine/gui/GuiFocus.h"
 #include "engine/gui/GuiTaskbar.h"
 #include "engine/render/Device.h"
 
@@ -72,6 +73,10 @@ class TGuiBase : public TCanopySubscriber {
   // belongs to a form, even after the form has closed on its release.
   int LeftPressesTaken() const { return LeftPressesTaken_; }
 
+  // The keyboard and controller focus over the front form (drawn by Draw;
+  // a mouse that moves hides it).
+  TGuiFocus Focus;
+
   // A new control of a loadable kind (nullptr for the root or scroll bar kinds).
   static std::unique_ptr<TGuiControl> CreateControl(TGuiKind kind);
   // Adds a new control as the last child of parent (an edit takes the next
@@ -86,4 +91,5 @@ class TGuiBase : public TCanopySubscriber {
   TShiftState HeldKeys_ = 0;
   TShiftState HeldButtons_ = 0;
   int LeftPressesTaken_ = 0;
+  int LastX_ = -1, LastY_ = -1;
 };
