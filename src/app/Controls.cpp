@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "board/Board.h"
 #include "board/BoardCursor.h"
+#include "engine/gui/GuiEdit.h"
 #include "engine/gui/GuiFocus.h"
 #include "engine/gui/GuiTaskbar.h"
 #include "screens/Menus.h"
@@ -45,8 +46,24 @@ TControls::TAction TControls::PadAction(plat::PadButton button) {
   }
 }
 
+namespace {
+// The keyboard's focus rests in a visible edit field: Space and the letters
+// type there, the side arrows move its caret.
+bool TypingInField(TGuiControl& root) {
+  TGuiControl* c = &root;
+  while (TGuiControl* next = c->FocusedChild()) {
+    if (!next->Visible()) return false;
+    c = next;
+  }
+  return c != &root && c->Kind() == TGuiKind::Edit && c->Enabled() && !static_cast<TGuiEdit*>(c)->ReadOnly;
+}
+}  // namespace
+
 bool TControls::KeyDown(int key) {
   Swallow_ = 0;
+  if ((key == plat::vkSpace || key == plat::vkLeft || key == plat::vkRight || (key >= 'A' && key <= 'Z')) &&
+      !IsPlayState(Game_.ScreenState) && TypingInField(Game_.GuiBase1.Root()))
+    return false;
   const TAction action = KeyAction(key);
   if (action == acNone || !Act(action)) return false;
   // The letter keys also type their letter: it is no developer key then.
@@ -112,6 +129,11 @@ bool TControls::Act(TAction action) {
   }
 
   if (IsPlayState(screen)) {
+    // The tally of a won level: a press hurries its count, as a click does.
+    if (board && board->ResultShown && action == acPress) {
+      Game_.KeyClick = true;
+      return true;
+    }
     if (!boardKeys || Game_.GamePaused) return false;
     TBoardCursor& cursor = *board->Cursor;
     if (direction) {

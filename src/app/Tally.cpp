@@ -33,7 +33,7 @@ void Tmain::TallyStep() {
 
   board.TallyClock += 1.0;
   board.TallyPhase += 1;
-  if (aMouse.Pressed(0) && ScreenTicks > 120) SkipTally = true;
+  if (Click() && ScreenTicks > 120) SkipTally = true;  // a click, or Space, Enter or A
   // The count runs every second tick.
   if (board.TallyPhase == 1) return;
   board.TallyPhase = 0;

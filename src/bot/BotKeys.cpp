@@ -1,4 +1,6 @@
 // The level bot's keyboard hand: what a player without a mouse presses.
+#include <algorithm>
+
 #include "app/GameSession.h"
 #include "board/Board.h"
 #include "board/BoardCursor.h"
@@ -13,17 +15,19 @@ void TBotPlayer::QueueKey(int key, THandCheck check, int frames) {
   Hand_.push_back({1, e, hcNone});
 }
 
+void TBotPlayer::StartKeyPlan() {
+  // A fresh plan starts from where the frame is (a new board puts it back
+  // in the middle); a hidden frame is shown by the first arrow, which does
+  // not move it.
+  const TBoard* board = Game_.BoardIfAny();
+  const TBoardCursor* cursor = board ? board->Cursor : nullptr;
+  if (!cursor) return;
+  KeyCursor_ = {cursor->Col, cursor->Row};
+  if (!cursor->Shown()) QueueKey(plat::vkRight, hcNone, HandFrames());
+}
+
 void TBotPlayer::QueueKeyMove(TCell cell) {
-  if (Hand_.empty()) {
-    // A fresh plan starts from where the frame is; a hidden frame is shown
-    // by the first arrow, which does not move it.
-    const TBoard* board = Game_.BoardIfAny();
-    const TBoardCursor* cursor = board ? board->Cursor : nullptr;
-    if (!cursor) return;
-    KeyCursor_ = {cursor->Col, cursor->Row};
-    if (!cursor->Shown()) QueueKey(plat::vkRight, hcNone, HandFrames());
-  }
-  // Arrows tapped quicker than clicks are aimed: a few frames apart.
+  // Arrows are tapped quicker than a mouse is aimed: a few frames apart.
   const int quick = std::max(2, HandFrames() / 3);
   while (KeyCursor_.Col != cell.Col) {
     const bool right = cell.Col > KeyCursor_.Col;
@@ -37,12 +41,14 @@ void TBotPlayer::QueueKeyMove(TCell cell) {
   }
 }
 
-void TBotPlayer::QueueKeyPress(TCell, THandCheck check) { QueueKey(plat::vkSpace, check, HandFrames()); }
+// Space and the swapping arrow follow the last step at once, as the hand is
+// already on the keys.
+void TBotPlayer::QueueKeyPress(TCell, THandCheck check) { QueueKey(plat::vkSpace, check, std::max(2, HandFrames() / 2)); }
 
 void TBotPlayer::QueueKeySwap(TCell from, TCell to) {
   int key = plat::vkRight;
   if (to.Col < from.Col) key = plat::vkLeft;
   if (to.Row < from.Row) key = plat::vkUp;
   if (to.Row > from.Row) key = plat::vkDown;
-  QueueKey(key, hcSwapPress, HandFrames());
+  QueueKey(key, hcSwapPress, std::max(2, HandFrames() / 2));
 }

@@ -173,6 +173,7 @@ void TBotPlayer::Plan() {
   RestFrames_ = 0;
   ThinkFrames_ = -1;
   TBoard& board = *Game_.BoardIfAny();
+  if (Settings_.Keys) StartKeyPlan();
   // A piece left selected (a click the game refused) is let go first, so the
   // next click cannot swap with it by accident.
   if (TMouse* mouse = Game_.MouseIfAny(); mouse && mouse->HasSelection()) {

@@ -134,6 +134,7 @@ class TBotPlayer {
   // cursor taken to a cell (shown first if hidden); the picked piece swapped
   // by the arrow towards its neighbour.
   void QueueKey(int key, THandCheck check, int frames);
+  void StartKeyPlan();
   void QueueKeyMove(TCell cell);
   void QueueKeyPress(TCell cell, THandCheck check);
   void QueueKeySwap(TCell from, TCell to);

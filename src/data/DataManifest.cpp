@@ -96,6 +96,8 @@ const std::vector<TImageSpec>& GameImages() {
       Picture("gui-clock.image", 56, 34),
       // The halo behind a full pot's spell button (additive, tinted).
       Square("pot-glow.image", 64, 1),
+      // The keys and the game controller, for the options' "Controls" form.
+      Picture("controls.image", 580, 390),
   };
   return images;
 }

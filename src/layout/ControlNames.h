@@ -24,6 +24,7 @@ class TGuiPaint;
   /* Options over the main menu */                                                                 \
   X(GameOptions, Form) X(CbxFull, CheckBox) X(CbxIngameMusic, CheckBox) X(CbxWindowsCursor, CheckBox) \
   X(CbxSound, CheckBox) X(GoLevelEditor, Button) X(GoBack, Button) X(GoCredits, Button)              \
+  X(GoControls, Button) X(ControlsPicture, Form) X(ctlBack, Button)                                  \
   /* Continue a saved game, or start anew */                                                        \
   X(formContinue, Form) X(ContinueOk, Button) X(ContinueNew, Button)                                 \
   /* Level-pack chooser */                                                                          \

@@ -9,6 +9,7 @@
 #include "engine/core/TextCompare.h"
 #include "engine/gui/GuiButton.h"
 #include "engine/gui/GuiCheckBox.h"
+#include "engine/gui/GuiForm.h"
 #include "engine/gui/GuiListBox.h"
 #include "layout/PlayForms.h"
 #include "platform/Platform.h"
@@ -127,6 +128,20 @@ void TMenus::OpenOptions() {
   click(TControlName::GoLevelEditor, &TMenus::GoLevelEditor);
   click(TControlName::GoBack, &TMenus::CloseOptions);
   click(TControlName::GoCredits, &TMenus::ShowCredits);
+  click(TControlName::GoControls, &TMenus::OpenControls);
+  click(TControlName::ctlBack, &TMenus::CloseControls);
+}
+
+void TMenus::OpenControls() {
+  if (Game.CreditsRunning) return;
+  Game.PlayGameSound("menu-select.ogg");
+  CentreForm(Game.GuiBase1, TControlName::ControlsPicture);
+  if (TGuiForm* form = FindForm(Game.GuiBase1, TControlName::ControlsPicture)) form->BringToFront();
+}
+
+void TMenus::CloseControls() {
+  Game.PlayGameSound("menu-select.ogg");
+  ShowForm(Game.GuiBase1, TControlName::ControlsPicture, false);
 }
 
 void TMenus::CloseOptions() {

@@ -40,6 +40,9 @@ class TMenus {
   void ToggleSystemCursor();
   void GoLevelEditor();
   void ShowCredits();
+  // The picture of the keys and the controller, over the options.
+  void OpenControls();
+  void CloseControls();
 
   // Starting a game: the pack chooser, then the saved game or a new one.
   void OpenPackChooser();

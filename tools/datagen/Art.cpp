@@ -16,6 +16,7 @@ const std::vector<TArtItem>& ArtItems() {
     AddWorldArt(list);
     AddParticleArt(list);
     AddIconArt(list);
+    AddControlsArt(list);
     return list;
   }();
   return items;

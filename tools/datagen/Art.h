@@ -40,6 +40,7 @@ void AddStoryArt(std::vector<TArtItem>& items);
 void AddWorldArt(std::vector<TArtItem>& items);
 void AddParticleArt(std::vector<TArtItem>& items);
 void AddIconArt(std::vector<TArtItem>& items);
+void AddControlsArt(std::vector<TArtItem>& items);
 
 // Draws count patterns of a size, each by fn(cr, index) on a clear surface.
 TPatterns DrawFrames(int count, int width, int height, const std::function<void(cairo_t*, int)>& fn);

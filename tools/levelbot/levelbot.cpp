@@ -40,7 +40,7 @@ namespace {
 
 const char* kUsage =
     "usage: levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J]\n"
-    "                [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR]\n"
+    "                [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR] [--keys]\n"
     "  --runs N     runs per level (or campaigns), each with its own seed (default 10)\n"
     "  --seed S     seed of the first run; run i uses S + i (default 1)\n"
     "  --pack NAME  level pack (default \"Game Levels\")\n"
@@ -53,6 +53,7 @@ const char* kUsage =
     "  --csv FILE   the per-level numbers also as CSV\n"
     "  --verbose    one line per run\n"
     "  --keep-losses DIR  a replay of every lost run, as DIR/level-NN-seed-S.replay\n"
+    "  --keys       play through the keyboard alone (arrows, Space, 1-4), never the mouse\n"
     "columns: field = blue and orange fields; kinds = allowed kinds (k m f t w b p c); unfed = cells\n"
     "no spawn point refills (as levelc check warns); median, min, left% = seconds left in the won\n"
     "runs; score, lives = median score and extra lives a won run got from the level, the end-of-level\n"
@@ -79,7 +80,7 @@ struct TOptions {
   long Runs = 10, Seed = 1, First = 1, Last = -1, Jobs = 1;
   std::string Pack = "Game Levels";
   std::string Home, KeepDir, CsvFile;
-  bool Verbose = false, Check = false, Campaign = false;
+  bool Verbose = false, Check = false, Campaign = false, Keys = false;
 };
 
 struct TRun {
@@ -266,6 +267,7 @@ void KeepLosses(const TOptions& o, const std::vector<TRun>& runs) {
     if (run.Result.Won || !run.Result.Error.empty()) continue;
     TBotSettings settings;
     settings.KeepReplay = true;
+    settings.Keys = o.Keys;
     const TBotLevelResult r = RunBotOnLevel(o.Home, o.Pack, run.Task.Level, run.Task.Seed, settings);
     if (!r.Error.empty()) {
       std::fprintf(stderr, "levelbot: %s\n", r.Error.c_str());
@@ -321,6 +323,8 @@ bool ParseOptions(int argc, char** argv, TOptions& o, bool& help) {
       o.Check = true;
     } else if (a == "--campaign") {
       o.Campaign = true;
+    } else if (a == "--keys") {
+      o.Keys = true;
     } else if (a == "--help" || a == "-h") {
       help = true;
     } else {
@@ -378,6 +382,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   TBotSettings settings;
+  settings.Keys = o.Keys;
   settings.SkipUnseenFrames = true;
   settings.PlayTally = true;
   std::vector<TRun> runs;

@@ -112,8 +112,10 @@ bool TGuiFocus::Move(TGuiTaskbar& root, int dx, int dy) {
     Ticks_ = 0;
     return true;
   }
-  // The nearest choice whose middle lies that way, distance across the
-  // direction counting double (a button straight below beats one aside).
+  // The nearest choice that way. Sideways, a button of the same row comes
+  // first; up and down, the next row does, whatever stands more in line
+  // further on (distance along the way counts double).
+  const TRect at = now->ScreenRect();
   const int x = CentreX(*now), y = CentreY(*now);
   TGuiControl* best = nullptr;
   long bestCost = LONG_MAX;
@@ -122,8 +124,14 @@ bool TGuiFocus::Move(TGuiTaskbar& root, int dx, int dy) {
     const int cx = CentreX(*c) - x, cy = CentreY(*c) - y;
     const int along = dx * cx + dy * cy;
     if (along <= 0) continue;
-    const int across = std::abs(dx != 0 ? cy : cx);
-    const long cost = along + 2L * across;
+    long cost = 0;
+    if (dx != 0) {
+      const TRect r = c->ScreenRect();
+      const bool sameRow = r.Top < at.Bottom && at.Top < r.Bottom;
+      cost = sameRow ? along : 100000L + along + 2L * std::abs(cy);
+    } else {
+      cost = 2L * along + std::abs(cx);
+    }
     if (cost < bestCost) {
       bestCost = cost;
       best = c;
