@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "board/Board.h"
+#include "board/BoardCursor.h"
 #include "board/BoardHost.h"
 #include "board/BoardTab.h"
 #include "board/GameSprite.h"
@@ -65,7 +66,14 @@ void TMouse::Move(float step) {
   }
   if (MagicTrail) {
     MagicTrail->Update(ParticleStepMs(Game));
-    MagicTrail->FireAt(X, Y);
+    // The trail marks where the spell will go: with the keys' frame up,
+    // the middle of its cell.
+    const TBoard* now = Game.BoardIfAny();
+    if (now && now->Cursor && now->Cursor->Shown())
+      MagicTrail->FireAt(40.0f * static_cast<float>(now->Cursor->Col) + 20.0f,
+                         40.0f * static_cast<float>(now->Cursor->Row) + 10.0f);
+    else
+      MagicTrail->FireAt(X, Y);
   }
   board = Game.BoardIfAny();
   if (AwayTicks > 1 && board && board->Selection) board->Selection->Visible = false;

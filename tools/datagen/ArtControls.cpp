@@ -86,8 +86,8 @@ void Keyboard(cairo_t* cr) {
   // Spells.
   const char* const numbers[] = {"1", "2", "3", "4"};
   for (int i = 0; i < 4; ++i) Key(cr, 10 + 32.0 * i, 218, 28, numbers[i]);
-  Text(cr, "Spells: tree, water,", 144, 230, 12.5, kInk);
-  Text(cr, "fire, mountain", 144, 245, 12.5, kInk);
+  Text(cr, "Spells: tree, water,", 150, 230, 12.5, kInk);
+  Text(cr, "fire, mountain", 150, 245, 12.5, kInk);
   // Menus.
   Key(cr, 10, 260, 40, "Esc");
   Text(cr, "Back, let go, game menu", 58, 278, 12.5, kInk);
