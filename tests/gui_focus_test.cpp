@@ -10,6 +10,7 @@
 #include "engine/gui/GuiCheckBox.h"
 #include "engine/gui/GuiFocus.h"
 #include "engine/gui/GuiForm.h"
+#include "engine/gui/GuiListBox.h"
 
 namespace {
 
@@ -128,6 +129,46 @@ TEST(GuiFocus, PressWorksTheFocusOrTheDefaultAndCancelItsButton) {
   EXPECT_EQ(TGuiFocus::FrontForm(root), front);
   EXPECT_EQ(o.Gui.Focus.Focused(root), ok);
   EXPECT_FALSE(o.Gui.Focus.Cancel(root)) << "it names no cancel button";
+}
+
+TEST(GuiFocus, UpAndDownChooseAListsLinesAndAPressThereWorksTheDefault) {
+  TGuiBase gui;
+  auto* form = Add<TGuiForm>(gui.Root(), TGuiKind::Form, "Packs", 100, 100, 320, 300);
+  auto* list = Add<TGuiListBox>(*form, TGuiKind::ListBox, "List", 16, 42, 288, 200);
+  auto* play = Add<TGuiButton>(*form, TGuiKind::Button, "Play", 24, 254, 126, 30);
+  Add<TGuiButton>(*form, TGuiKind::Button, "Cancel", 170, 254, 126, 30);
+  std::string clicked;
+  int changes = 0;
+  play->OnClick = [&](TGuiControl&) { clicked += "Play;"; };
+  list->OnChange = [&](TGuiControl&) { ++changes; };
+  gui.Focus.FormButtons = [](const std::string&, std::string& def, std::string& cancel) {
+    def = "Play";
+    cancel = "Cancel";
+  };
+  TGuiTaskbar& root = gui.Root();
+  // An empty list takes no focus.
+  list->Clear();
+  gui.Focus.Next(root, false);
+  gui.Focus.Move(root, 0, -1);
+  EXPECT_EQ(gui.Focus.Focused(root)->Name, "Cancel") << "up from Play wraps round: the empty list takes no focus";
+  list->SetItems({"Game Levels", "Winter", "Mine"});
+  list->SetItemIndex(0);
+  gui.Focus.Move(root, -1, 0);
+  gui.Focus.Move(root, 0, -1);
+  EXPECT_EQ(gui.Focus.Focused(root), list);
+  gui.Focus.Move(root, 0, 1);
+  gui.Focus.Move(root, 0, 1);
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(changes, 2);
+  gui.Focus.Move(root, 0, 1);  // past the last line: down to the buttons
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(gui.Focus.Focused(root), play);
+  gui.Focus.Move(root, 0, -1);
+  gui.Focus.Move(root, 0, -1);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_TRUE(gui.Focus.Press(root));
+  EXPECT_EQ(clicked, "Play;");
+  EXPECT_EQ(list->ItemIndex(), 1) << "the press did not click a line of the list";
 }
 
 }  // namespace

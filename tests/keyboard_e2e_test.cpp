@@ -122,7 +122,8 @@ TEST_F(KeyboardE2E, NumberKeyArmsAFullPotsSpellAndSpaceCastsItAtTheFrame) {
   script += Keys(t + 2, {"Space"}, &t);
   script += std::to_string(t) + " dump cast.json\n" + std::to_string(t + 2) + " quit\n";
   // The hints seen: the full pot's hint would hold the button until it is closed.
-  ASSERT_EQ(Runner->Run("--seed 7 --play Swap 1 --hints-seen --script " + Runner->Script("s.txt", script)), 0) << Runner->Errors;
+  ASSERT_EQ(Runner->Run("--seed 7 --play Swap 1 --hints-seen --script " + Runner->Script("s.txt", script)), 0)
+      << Runner->Errors;
 
   const std::string empty = Runner->Read("empty.json");
   EXPECT_EQ(DumpNumber(empty, "armed_spell"), 0);
@@ -162,6 +163,60 @@ TEST_F(KeyboardE2E, KeysAndPadReplayToTheSameFinalState) {
 
   ASSERT_EQ(Runner->Run("--replay rec.replay"), 0) << Runner->Output << Runner->Errors;
   EXPECT_NE(Runner->Output.find("the same as the recording's final state"), std::string::npos) << Runner->Output;
+}
+
+// The menus without a mouse: the logo skipped, a player named (Enter takes
+// the name; the space in it is typed, not a press), Options lit by the arrow
+// keys and opened, "Controls" reached from "Back" and pressed, and Escape
+// back out of both forms.
+TEST_F(KeyboardE2E, MenusAndTheControlsPictureByKeys) {
+  const std::string script =
+      "60 key Space\n400 text Ann\n402 key Space\n402 char 32\n404 text Lee\n410 key Enter\n420 dump named.json\n"
+      "500 key Down\n510 key Down\n520 key Down\n525 dump lit.json\n530 key Enter\n"
+      "900 key Left\n910 key Left\n920 key Enter\n930 dump controls.json\n"
+      "940 key Escape\n950 dump options.json\n960 key Escape\n970 dump menu.json\n980 quit\n";
+  ASSERT_EQ(Runner->Run("--seed 5 --script " + Runner->Script("s.txt", script)), 0) << Runner->Errors;
+  const std::string named = Runner->Read("named.json");
+  EXPECT_NE(named.find("\"Ann Lee\""), std::string::npos) << "Space typed into the name" << named.substr(0, 1500);
+  EXPECT_NE(named.find("\"gui\":[]"), std::string::npos);
+  // The third entry lit: Options (kind 2).
+  EXPECT_NE(Runner->Read("lit.json").find("{\"kind\":2,\"alpha\":255"), std::string::npos);
+  EXPECT_NE(Runner->Read("controls.json").find("\"gui\":[\"ControlsPicture\",\"GameOptions\"]"), std::string::npos);
+  EXPECT_NE(Runner->Read("options.json").find("\"gui\":[\"GameOptions\"]"), std::string::npos);
+  const std::string menu = Runner->Read("menu.json");
+  EXPECT_NE(menu.find("\"gui\":[]"), std::string::npos);
+  EXPECT_EQ(DumpNumber(menu, "dialog_open"), 0);
+}
+
+// A level won with the keys alone: the swap breaks the only boxes, Enter
+// hurries the tally as a click does, and once "Next" shows Enter presses it.
+TEST_F(KeyboardE2E, AWonLevelsTallyAndNextByKeys) {
+  const std::vector<TCellRecord> cells =
+      CellsFromPictures({".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"}, {"sssss", "11111", "11111", "22221", "11111"});
+  TLevelOptions options;
+  options.MaxCaveiras = 0;
+  std::string error;
+  const std::string home = Runner->Home.string();
+  ASSERT_TRUE(WriteLevelOptions(LevelOptionsPath(home, "Won", 1), options, error)) << error;
+  ASSERT_TRUE(WriteLevelCells(LevelCellsPath(home, "Won", 1), cells, error)) << error;
+  int t = 0;
+  std::string script = Keys(30, ToTree(), &t);
+  script += Keys(t, {"Space", "Down"}, &t);
+  // The result's count may be hurried a second after it opens; Enter is
+  // pressed every half second from then on.
+  script += "690 dump result.json\n";
+  for (int tick = 700; tick < 2400; tick += 60) script += std::to_string(tick) + " key Enter\n";
+  script += "2400 dump after.json\n2402 quit\n";
+  ASSERT_EQ(Runner->Run("--seed 7 --play Won 1 --hints-seen --script " + Runner->Script("s.txt", script)), 0)
+      << Runner->Errors;
+  const std::string result = Runner->Read("result.json");
+  EXPECT_NE(result.find("\"completed\":1"), std::string::npos) << result.substr(0, 900);
+  EXPECT_NE(result.find("\"formNextLevel\""), std::string::npos) << result.substr(0, 900);
+  // "Next" took the game on from the level: the pack's only level leads on
+  // through its end, the credits and the hiscores (each left by Enter) to
+  // the main menu.
+  const std::string after = Runner->Read("after.json");
+  EXPECT_EQ(DumpNumber(after, "screen_state"), 1) << after.substr(0, 600);
 }
 
 }  // namespace

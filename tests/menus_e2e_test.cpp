@@ -35,7 +35,8 @@ constexpr const char* kCbxFull = "387 223";
 constexpr const char* kCbxMusic = "387 253";
 constexpr const char* kCbxCursor = "387 283";
 constexpr const char* kCbxSound = "387 313";
-constexpr const char* kOptionsBack = "497 402";
+// "Back" shares the last row with "Controls", on the right.
+constexpr const char* kOptionsBack = "564 402";
 constexpr const char* kContinueOk = "367 239";
 constexpr const char* kContinueNew = "513 239";
 constexpr const char* kPackSecond = "400 170";

@@ -113,7 +113,10 @@ bool TControls::Act(TAction action) {
   const bool direction = dx != 0 || dy != 0;
 
   TBoard* board = Game_.BoardIfAny();
-  const bool boardKeys = IsPlayState(screen) && board && board->Cursor && !Game_.DialogOpen && !Game_.HintShown;
+  // A won level's result takes no board keys: its form (or its count) does.
+  const bool boardBusy = board && (board->Completed || board->ResultShown);
+  const bool boardKeys =
+      IsPlayState(screen) && board && board->Cursor && !Game_.DialogOpen && !Game_.HintShown && !boardBusy;
   TGuiTaskbar& root = Game_.GuiBase1.Root();
   TGuiFocus& focus = Game_.GuiBase1.Focus;
 

@@ -121,7 +121,8 @@ std::vector<std::string> ReplayInputWords(const plat::Event& e) {
     case plat::EventType::PadUp:
       return {"padup", plat::PadButtonName(static_cast<plat::PadButton>(e.Button))};
     case plat::EventType::PadAxis:
-      return {"axis", plat::PadAxisName(static_cast<plat::PadAxis>(e.Button)), std::to_string(std::clamp(e.X, -32768, 32767))};
+      return {"axis", plat::PadAxisName(static_cast<plat::PadAxis>(e.Button)),
+              std::to_string(std::clamp(e.X, -32768, 32767))};
     case plat::EventType::RenderReset:
     case plat::EventType::PadAdded:  // what the pads do is recorded, not that they came
     case plat::EventType::PadRemoved:

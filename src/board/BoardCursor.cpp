@@ -11,7 +11,8 @@
 #include "board/Mouse.h"
 #include "engine/render/Canvas.h"
 
-TBoardCursor::TBoardCursor(TBoardHost& game, TBoard& board) : TSprite(&game.SpriteEngine()), Game_(game), Board_(board) {
+TBoardCursor::TBoardCursor(TBoardHost& game, TBoard& board)
+    : TSprite(&game.SpriteEngine()), Game_(game), Board_(board) {
   SetZ(10001);  // over the pieces and the hover marker, under the cursor sprite
   CanCollide = false;
   Visible = false;

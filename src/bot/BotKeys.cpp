@@ -43,7 +43,9 @@ void TBotPlayer::QueueKeyMove(TCell cell) {
 
 // Space and the swapping arrow follow the last step at once, as the hand is
 // already on the keys.
-void TBotPlayer::QueueKeyPress(TCell, THandCheck check) { QueueKey(plat::vkSpace, check, std::max(2, HandFrames() / 2)); }
+void TBotPlayer::QueueKeyPress(TCell, THandCheck check) {
+  QueueKey(plat::vkSpace, check, std::max(2, HandFrames() / 2));
+}
 
 void TBotPlayer::QueueKeySwap(TCell from, TCell to) {
   int key = plat::vkRight;

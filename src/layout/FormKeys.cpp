@@ -9,7 +9,8 @@ struct TFormKeys {
   const char* Cancel;
 };
 // A form that asks a question has no cancel button: Escape leaves it to
-// the mouse or to an explicit choice.
+// the mouse or to an explicit choice. The hint's Escape stays the game
+// menu's, which hides the bubble until it closes.
 constexpr TFormKeys kFormKeys[] = {
     {"GameOptions", "GoBack", "GoBack"},
     {"ControlsPicture", "ctlBack", "ctlBack"},
@@ -19,7 +20,7 @@ constexpr TFormKeys kFormKeys[] = {
     {"CreateNewPlayer", "btnNewPlayerOk", "btnNewPlayerCancel"},
     {"SelectPlayer", "btSpOk", ""},
     {"formRemoveConfirmation", "removeNo", "removeNo"},
-    {"HelpGUI", "HelpGuiContinue", "HelpGuiContinue"},
+    {"HelpGUI", "HelpGuiContinue", ""},
     {"formNextLevel", "nlNext", ""},
     {"LevelTestCompleted", "ltOk", "ltOk"},
     {"formTimeOver", "btTryAgain", ""},

@@ -7,13 +7,15 @@
 
 #include "engine/core/TextCompare.h"
 #include "engine/gui/GuiControl.h"
+#include "engine/gui/GuiListBox.h"
 #include "engine/gui/GuiTaskbar.h"
 #include "engine/render/Canvas.h"
 
 namespace {
 bool Workable(const TGuiControl& c) {
-  return (c.Kind() == TGuiKind::Button || c.Kind() == TGuiKind::CheckBox) && c.Visible() && c.Enabled() &&
-         !c.Name.empty();
+  if (!c.Visible() || !c.Enabled() || c.Name.empty()) return false;
+  if (c.Kind() == TGuiKind::ListBox) return static_cast<const TGuiListBox&>(c).Count() > 0;
+  return c.Kind() == TGuiKind::Button || c.Kind() == TGuiKind::CheckBox;
 }
 
 void Collect(TGuiControl& parent, std::vector<TGuiControl*>& out) {
@@ -112,6 +114,16 @@ bool TGuiFocus::Move(TGuiTaskbar& root, int dx, int dy) {
     Ticks_ = 0;
     return true;
   }
+  // In a list, up and down choose its lines; past its ends they leave it.
+  if (now->Kind() == TGuiKind::ListBox && dy != 0) {
+    auto& list = static_cast<TGuiListBox&>(*now);
+    const int next = list.ItemIndex() < 0 ? 0 : list.ItemIndex() + dy;
+    if (next >= 0 && next < list.Count()) {
+      list.SetItemIndex(next);
+      if (list.OnChange) list.OnChange(list);  // as a press on the line does
+      return true;
+    }
+  }
   // The nearest choice that way. Sideways, a button of the same row comes
   // first; up and down, the next row does, whatever stands more in line
   // further on (distance along the way counts double).
@@ -151,7 +163,8 @@ bool TGuiFocus::Press(TGuiTaskbar& root) {
   TGuiControl* form = FrontForm(root);
   if (!form) return false;
   TGuiControl* target = nullptr;
-  if (Shown_) {
+  // On a list, a press chooses its line: the form's default button.
+  if (Shown_ && Current(*form)->Kind() != TGuiKind::ListBox) {
     target = Current(*form);
   } else {
     std::string def, cancel;

@@ -1,6 +1,7 @@
 // Keyboard and controller focus over the front form's buttons: Tab and the
-// arrow keys move it among the visible, enabled buttons and check boxes, and
-// a press works the focused one as a click would. The focus is drawn as a
+// arrow keys move it among the visible, enabled buttons, check boxes and
+// lists, and a press works the focused one as a click would (up and down
+// choose a list's lines, and a press there works the default button). The focus is drawn as a
 // frame once a key has moved it, and hides when the mouse moves. A form may
 // name its default button (the first focus, and what Enter presses before the
 // focus has been moved) and its cancel button (what Escape presses); the game
@@ -25,7 +26,7 @@ class TGuiFocus {
   // The front form: the topmost visible form that holds a visible, enabled
   // button or check box; nullptr when there is none.
   static TGuiControl* FrontForm(TGuiTaskbar& root);
-  // Its buttons and check boxes that can be worked, in layout order.
+  // Its buttons, check boxes and lists that can be worked, by place.
   static std::vector<TGuiControl*> Choices(TGuiControl& form);
 
   // Tab (back: Shift+Tab) steps through the choices in order; an arrow goes
