@@ -248,8 +248,11 @@ void TBotPlayer::StepTally() {
     return;
   }
   // The count may be cut short by a click once the form has been up a second.
-  if (!TallyClicked_ && !Settings_.Keys && Game_.ScreenTicks > 150) {
-    QueuePressAt(10, 10);
+  if (!TallyClicked_ && Game_.ScreenTicks > 150) {
+    if (Settings_.Keys)
+      QueueKey(plat::vkSpace, hcNone, HandFrames());
+    else
+      QueuePressAt(10, 10);
     TallyClicked_ = true;
   }
 }

@@ -48,7 +48,7 @@ struct TBotSettings {
   // Play through the keyboard alone (BotKeys.cpp): the arrow keys take the
   // board cursor to the piece, Space picks it, an arrow swaps it; the number
   // keys arm the spells and Space casts them; Space tries a lost level again.
-  // The mouse is never moved, and the tally is left to count to its end.
+  // The mouse is never moved; Space also hurries the tally.
   bool Keys = false;
 };
 
