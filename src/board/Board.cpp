@@ -31,7 +31,7 @@ TBoard::TBoard(TBoardHost& game) : TSprite(&game.SpriteEngine()), Game(game) {
   CanCollide = false;
   SetImageName("background1.image");
   Selection = new TSelection(Engine);
-  Cursor = new TBoardCursor(game, *this);
+  Cursor = new TBoardCursor(game);
 }
 
 TBoard::~TBoard() {

@@ -11,16 +11,21 @@
 #include "board/Mouse.h"
 #include "engine/render/Canvas.h"
 
-TBoardCursor::TBoardCursor(TBoardHost& game, TBoard& board)
-    : TSprite(&game.SpriteEngine()), Game_(game), Board_(board) {
+TBoardCursor::TBoardCursor(TBoardHost& game) : TSprite(&game.SpriteEngine()), Game_(game) {
   SetZ(10001);  // over the pieces and the hover marker, under the cursor sprite
   CanCollide = false;
   Visible = false;
 }
 
+TBoard* TBoardCursor::Board() const {
+  TBoard* board = Game_.BoardIfAny();
+  return board && board->Cursor == this && !Killed ? board : nullptr;
+}
+
 bool TBoardCursor::Accepting() const {
-  if (!IsPlayState(Game_.ScreenState)) return false;
-  if (Board_.FadingIn || Board_.Completed || Board_.Cleared) return false;
+  const TBoard* board = Board();
+  if (!board || !IsPlayState(Game_.ScreenState)) return false;
+  if (board->FadingIn || board->Completed || board->Cleared) return false;
   return !Game_.DialogOpen && !Game_.HintShown && !Game_.GamePaused;
 }
 
@@ -48,12 +53,14 @@ void TBoardCursor::MouseMoved(int x, int y) {
 }
 
 void TBoardCursor::Step(int dx, int dy) {
-  if (!Accepting() || Board_.TimeOver || Board_.NoMoves) return;
+  if (!Accepting()) return;
+  TBoard& board = *Board();
+  if (board.TimeOver || board.NoMoves) return;
   if (Reveal()) return;
   TMouse& mouse = Game_.Mouse();
-  if (Picked() && !Board_.ArmedSpell) {
+  if (Picked() && !board.ArmedSpell) {
     // The picked piece goes to the neighbour, as a click there would take it.
-    if (TBoardTab* next = Board_.TabAt(Col + dx, Row + dy)) {
+    if (TBoardTab* next = board.TabAt(Col + dx, Row + dy)) {
       if (next->Piece && TBoard::IsSelectable(next->TabType) && mouse.SwapWith(*next)) Picked_ = false;
     }
     return;
@@ -65,18 +72,19 @@ void TBoardCursor::Step(int dx, int dy) {
 
 void TBoardCursor::Press() {
   if (!Accepting()) return;
-  if (Board_.TimeOver || Board_.NoMoves) {
+  TBoard& board = *Board();
+  if (board.TimeOver || board.NoMoves) {
     // "Click to continue": the level starts again, as after a click.
-    Board_.TimeOver = 0;
-    Board_.NoMoves = 0;
+    board.TimeOver = 0;
+    board.NoMoves = 0;
     Game_.Board().RetryLevel();
     return;
   }
   if (Reveal()) return;
-  TBoardTab* tab = Board_.TabAt(Col, Row);
+  TBoardTab* tab = board.TabAt(Col, Row);
   if (!tab || !tab->Piece) return;
-  if (Board_.ArmedSpell >= 1 && Board_.ArmedSpell <= 4) {
-    Game_.CastSpell(tab->Piece->Row, tab->Piece->Col, Board_.ArmedSpell);
+  if (board.ArmedSpell >= 1 && board.ArmedSpell <= 4) {
+    Game_.CastSpell(tab->Piece->Row, tab->Piece->Col, board.ArmedSpell);
     return;
   }
   if (!TBoard::IsSelectable(tab->TabType)) return;
@@ -111,11 +119,12 @@ void TBoardCursor::Move(float step) {
   if (!Shown_) return;
   // The hover marker follows the frame, so an armed spell shows its area
   // where the next press will cast it.
-  if (Board_.Selection) {
-    if (const TBoardTab* tab = Board_.TabAt(Col, Row); tab && tab->TabType >= ttTab && tab->TabType <= ttFerro) {
-      Board_.Selection->SetX(tab->X);
-      Board_.Selection->SetY(tab->Y);
-      Board_.Selection->Visible = true;
+  TBoard* board = Board();
+  if (board && board->Selection) {
+    if (const TBoardTab* tab = board->TabAt(Col, Row); tab && tab->TabType >= ttTab && tab->TabType <= ttFerro) {
+      board->Selection->SetX(tab->X);
+      board->Selection->SetY(tab->Y);
+      board->Selection->Visible = true;
       if (TMouse* mouse = Game_.MouseIfAny()) mouse->AwayTicks = 0;
     }
   }
@@ -123,7 +132,8 @@ void TBoardCursor::Move(float step) {
 
 void TBoardCursor::Draw() {
   if (!Shown_ || !Engine || !Engine->Canvas || Game_.DialogOpen) return;
-  if (!IsPlayState(Game_.ScreenState) || Board_.FadingIn || Board_.Completed) return;
+  const TBoard* board = Board();
+  if (!board || !IsPlayState(Game_.ScreenState) || board->FadingIn || board->Completed) return;
   TCanopyCanvas& canvas = *Engine->Canvas;
   const float left = 40.0f * static_cast<float>(Col), top = 40.0f * static_cast<float>(Row) - 10.0f;
   const float right = left + 40.0f, bottom = top + 40.0f;

@@ -16,7 +16,7 @@ class TBoard;
 
 class TBoardCursor : public TSprite {
  public:
-  TBoardCursor(TBoardHost& game, TBoard& board);
+  explicit TBoardCursor(TBoardHost& game);
 
   void Move(float step) override;
   void Draw() override;
@@ -44,11 +44,13 @@ class TBoardCursor : public TSprite {
   int Col = 9, Row = 6;
 
  private:
+  // The board whose cursor this is (nullptr once it has gone): the frame
+  // holds no reference of its own, as the engine frees the two apart.
+  TBoard* Board() const;
   // Keys act only while a click on the board would.
   bool Accepting() const;
   bool Reveal();
   TBoardHost& Game_;
-  TBoard& Board_;
   bool Shown_ = false;
   bool Picked_ = false;
   int Ticks_ = 0;  // the frame's glow
