@@ -1,6 +1,7 @@
 #include "bot/BotPlayer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "app/GameSession.h"
@@ -169,17 +170,13 @@ void TBotPlayer::Plan() {
     return;
   }
   if (PlanSpell()) return;
-  const std::vector<TBotMove> moves = FindBotMoves(TBotGrid::FromBoard(board));
-  if (moves.empty()) {
+  TLineSwap m;
+  if (!ChooseSwap(Settings_.Player, TBotGrid::FromBoard(board), Rng_, m)) {
     // Nothing lines up among the pieces at rest: look again in a moment.
     ++Result_.Blank;
     ThinkFrames_ = std::uniform_int_distribution<int>(15, 30)(Rng_);
     return;
   }
-  // Among equally good moves a person picks any one.
-  size_t ties = 1;
-  while (ties < moves.size() && moves[ties].Score == moves[0].Score) ++ties;
-  const TBotMove& m = moves[std::uniform_int_distribution<size_t>(0, ties - 1)(Rng_)];
   const bool flip = std::uniform_int_distribution<int>(0, 1)(Rng_) == 1;
   SwapA_ = flip ? m.To : m.From;
   SwapB_ = flip ? m.From : m.To;
@@ -432,6 +429,7 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
   options.PlayLevel = level;
   // A player who has played before: the tutorial hints are done.
   options.HintsSeen = true;
+  options.NoMusic = true;
   const std::unique_ptr<TGameSession> session = NewGameSession(*platform, options);
   TGameSession& game = *session;
   if (!game.FormCreate()) {
@@ -444,6 +442,14 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
 }
 
 TBotLevelResult PlayStartedLevel(TGameSession& game, uint32_t seed, const TBotSettings& settings) {
+  if (TBoard* board = game.BoardIfAny()) {
+    if (settings.LevelTime > 0) {
+      board->Options.LevelTime = settings.LevelTime;
+    } else if (settings.LevelTimeScale > 0) {
+      board->Options.LevelTime =
+          std::max(1, static_cast<int>(std::lround(board->Options.LevelTime * settings.LevelTimeScale)));
+    }
+  }
   const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
   // The bot's own choices draw from a generator of their own, so its timing
   // does not disturb the game's refills of the same seed.

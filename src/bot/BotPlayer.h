@@ -1,9 +1,10 @@
 // The level bot: a player that plays a level of the real game in process,
 // through the same mouse a person uses. Once the last move's lines have
-// broken it thinks for a human while (seeded), picks the best line-making
+// broken it thinks for a human while (seeded), picks a line-making
 // swap among the pieces that have come to rest (board/MoveFinder.h), moves the cursor
 // onto the piece, clicks, moves onto the neighbour and clicks again; then it
 // watches the board's flags until the level is cleared or the time is over.
+// Which swap it picks is the rule of its player model (bot/PlayerModel.h).
 // When a pot is full it clicks the spell button and casts the spell where its
 // area hits the most boxes and force fields. As a player in a whole game it
 // may also try a lost level again and sit through the end-of-level tally
@@ -17,11 +18,15 @@
 #include <string>
 
 #include "board/MoveFinder.h"
+#include "bot/PlayerModel.h"
 #include "platform/Platform.h"
 
 class TGameSession;
 
 struct TBotSettings {
+  // How the player picks a swap (bot/PlayerModel.h). Its thinking time is
+  // the two fields below, DefaultThink(Player) unless a caller says else.
+  TPlayerModel Player = TPlayerModel::Expert;
   // Thinking time before each move, from the moment the last move's lines
   // have broken, drawn evenly between the two (seconds of game time).
   double ThinkMinSeconds = 1.5;
@@ -29,6 +34,11 @@ struct TBotSettings {
   // Frames (1/60 s) between the hand's steps: onto a piece, press, release.
   int HandMinFrames = 5;
   int HandMaxFrames = 9;
+  // Seconds the level gives, instead of its own `time` (0: its own). Timing
+  // a level: with a long time the run shows how long the player needs.
+  int LevelTime = 0;
+  // Or, when above 0, the level's own time times this (rounded).
+  double LevelTimeScale = 0;
   // Keep the run's replay in the result.
   bool KeepReplay = false;
   // Frames nobody sees (headless, no picture due) skip their drawing and run
