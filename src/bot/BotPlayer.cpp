@@ -317,6 +317,8 @@ void TBotPlayer::Step() {
     }
     Game_.Platform.InjectEvent(step.Event);
     Injected_ = true;
+    HandX_ = step.Event.X;
+    HandY_ = step.Event.Y;
     Checking_ = step.Check == hcSwapPress;
     Hand_.pop_front();
     return;
@@ -358,15 +360,21 @@ void TBotPlayer::UnseenFrame() {
 
 const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
   // Frames are drawn in full while anything but a level in play is on the
-  // screen, and whenever the hand has just moved the mouse or clicked.
+  // screen. In play a frame in which the hand moved the mouse or clicked only
+  // moves the cursor where the event put it, as the drawing would.
   const std::function<void(TCanopyDevice&)> draw = Game_.Canopy.OnRender;
   const bool skip = Settings_.SkipUnseenFrames && Game_.Platform.Headless() && Game_.Options.Script.empty();
   if (skip) {
     Game_.Canopy.OnRender = [this, draw](TCanopyDevice& device) {
-      if (Injected_ || Game_.ScreenState != ssPlaying || !Game_.RenderReady)
+      if (FirstFrame_ || Game_.ScreenState != ssPlaying || !Game_.RenderReady) {
         draw(device);
-      else
-        UnseenFrame();
+        return;
+      }
+      if (Injected_) {
+        Game_.MouseX = HandX_;
+        Game_.MouseY = HandY_;
+      }
+      UnseenFrame();
     };
   }
   while (!Finished_ && !Game_.Closing()) {
@@ -387,6 +395,7 @@ const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
     }
     Game_.RunFrame();
     Injected_ = false;
+    FirstFrame_ = false;
   }
   if (skip) Game_.Canopy.OnRender = draw;
   return Result_;

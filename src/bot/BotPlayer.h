@@ -43,8 +43,8 @@ struct TBotSettings {
   bool KeepReplay = false;
   // Frames nobody sees (headless, no picture due) skip their drawing and run
   // only what the game decides while drawing: the cursor's place, the spell
-  // buttons over full pots, the wooden boxes' glint clock. Frames in which
-  // the hand moves or clicks are drawn in full. The run goes exactly as with
+  // buttons over full pots, the wooden boxes' glint clock. Only frames of
+  // other screens than play are drawn in full. The run goes exactly as with
   // every frame drawn, only faster.
   bool SkipUnseenFrames = false;
   // After time over or "no more moves" click to try again, as a player in a
@@ -158,7 +158,9 @@ class TBotPlayer {
   bool RetryClicked_ = false;  // the click after a loss is on its way
   bool Tallying_ = false;      // won: the tally runs
   bool TallyClicked_ = false;
-  bool Injected_ = true;       // an event went to the game for the next frame
+  bool Injected_ = false;      // an event went to the game for the next frame
+  bool FirstFrame_ = true;     // the first frame of the run is drawn in full
+  int HandX_ = 0, HandY_ = 0;  // where the last event put the mouse
 };
 
 // What a spell of the element (1..4) clicked on (col, row) would hit: boxes
