@@ -271,19 +271,31 @@ TEST_F(BotPackHome, APlayerFromEarlierLevelsKeepsScoreAndLivesAndPlaysTheSame) {
 }
 
 TEST_F(BotPackHome, LevelbotHoldsEveryLevelToItsBar) {
-  // Won at once with nearly all of a long time left: above the time bar.
-  WriteLevel("Easy", 1, kOpenBoxes, 900, kOpenPieces);
+  // Won at once with nearly all of a long time left: from level 11 on the
+  // expert's time bar holds the clock to account; levels 1-10 have none.
+  for (int level = 1; level <= 11; ++level) WriteLevel("Easy", level, kOpenBoxes, 900, kOpenPieces);
   std::string out;
-  EXPECT_EQ(Levelbot("--pack Easy --runs 2 --jobs 2", out), 0) << out;
-  EXPECT_EQ(Levelbot("--pack Easy --runs 2 --jobs 2 --check --csv \"" + (Home / "easy.csv").string() + "\"", out), 1)
+  EXPECT_EQ(Levelbot("--pack Easy --levels 10 --runs 2 --jobs 2 --check", out), 0) << out;
+  EXPECT_EQ(Levelbot("--pack Easy --levels 11 --runs 2 --jobs 2", out), 0) << out;
+  EXPECT_EQ(Levelbot("--pack Easy --levels 11 --runs 2 --jobs 2 --check --csv \"" + (Home / "easy.csv").string() +
+                         "\"",
+                     out),
+            1)
       << out;
-  EXPECT_NE(out.find("below the bar: level 1: median time left"), std::string::npos) << out;
+  EXPECT_NE(out.find("below the bar: level 11: median time left"), std::string::npos) << out;
   const auto csv = ReadCsv(Home / "easy.csv");
-  ASSERT_EQ(csv.count("1"), 1u);
-  EXPECT_EQ(csv.at("1").at("wins"), "2");
-  EXPECT_EQ(csv.at("1").at("wood"), "4");
-  EXPECT_EQ(csv.at("1").at("below_bar"), "1");
-  EXPECT_EQ(csv.at("1").at("kinds"), "black fire tree");
+  ASSERT_EQ(csv.count("11"), 1u);
+  EXPECT_EQ(csv.at("11").at("wins"), "2");
+  EXPECT_EQ(csv.at("11").at("wood"), "4");
+  EXPECT_EQ(csv.at("11").at("below_bar"), "1");
+  EXPECT_EQ(csv.at("11").at("kinds"), "black fire tree");
+  // The casual player has no time bar, only wins; a list of levels plays
+  // just those, and a whole band won every time leaves the order of bands
+  // as it should be.
+  EXPECT_EQ(Levelbot("--pack Easy --player casual --levels 1-2,11 --runs 2 --jobs 2 --check", out), 0) << out;
+  EXPECT_NE(out.find("player casual, thinking 2.0-4.0 s a move"), std::string::npos) << out;
+  EXPECT_NE(out.find("levels 11-40: mean win share 100.0% over 1 level(s)"), std::string::npos) << out;
+  EXPECT_EQ(out.find("\n    3 "), std::string::npos) << "level 3 was not asked for\n" << out;
 
   // Never won: below the bar with and without --check.
   WriteLevel("Lock", 1, kLockedBox, 3);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Main.h"
+#include "board/Mouse.h"
+#include "board/MoveFinder.h"
 #include "engine/gui/GuiForm.h"
 #include "layout/PlayForms.h"
 #include "support/PlayFixture.h"
@@ -75,6 +77,71 @@ TEST_F(Hints, FirstHintOpensThreeHundredOneTicksIntoPlay) {
   Tick(400);
   EXPECT_EQ(B().ElapsedSeconds, elapsed);
   EXPECT_EQ(Player().TutorialFlags[2], 2) << "no second bubble over the first";
+}
+
+// Rows of seven black and tree pieces in a checker, no line standing; row 10
+// as given.
+std::vector<std::string> CheckerWithRowTen(const std::string& rowTen) {
+  std::vector<std::string> pieces;
+  for (int r = 0; r < 12; ++r) pieces.push_back(r % 2 ? "BTBTBTB" : "TBTBTBT");
+  pieces[9] = rowTen;
+  return pieces;
+}
+// Row 10 with books: the black piece at (5, 10) lines up no book, but the
+// book at (4, 10) moved into its place lines up three.
+const char* kBooksAroundTheHint = "BTBKBKK";
+// Plain cells with one wooden box in the corner, so that the level is not won
+// at once.
+std::vector<std::string> OneBox() {
+  std::vector<std::string> tabs(12, "1111111");
+  tabs[0] = "2111111";
+  return tabs;
+}
+
+// The first hint shows the whole swap: its pointer stands on the piece at
+// (5, 10), and the neighbour to swap it with glows until the bubble closes.
+TEST_F(Hints, FirstHintMarksTheNeighbourThatCompletesItsSwap) {
+  Build(CheckerWithRowTen(kBooksAroundTheHint), OneBox());
+  Player().StartGame(true);
+  Game->ScreenTicks = 0;
+  Tick(301);
+  ASSERT_TRUE(Game->HintShown);
+  const TCell partner{Main().HintSwapCol, Main().HintSwapRow};
+  EXPECT_EQ(partner.Col, 4);
+  EXPECT_EQ(partner.Row, 10);
+  EXPECT_TRUE(IsLineSwap(TBotGrid::FromBoard(B()), {5, 10}, partner));
+  EXPECT_NE(Game->DumpState().find("\"swap_col\":" + std::to_string(partner.Col)), std::string::npos);
+  Press(TControlName::HelpGuiContinue);
+  EXPECT_EQ(Main().HintSwapCol, 0) << "the glow goes with the bubble";
+}
+
+// A hint never cuts a swap short: while a piece is picked, or the two are
+// changing places, it waits, and the second click still reaches the board.
+TEST_F(Hints, AHintWaitsWhileASwapIsUnderWay) {
+  Build(CheckerWithRowTen(kBooksAroundTheHint), OneBox());
+  Player().StartGame(true);
+  Game->ScreenTicks = 250;
+  Button(false);
+  Tick();
+  Point(5, 10);
+  Button(true);
+  Tick();
+  Button(false);
+  Tick();
+  ASSERT_TRUE(Game->MouseIfAny()->HasSelection());
+  Tick(100);
+  EXPECT_FALSE(Game->HintShown) << "a piece is picked";
+  EXPECT_GT(Game->ScreenTicks, 301);
+  Point(4, 10);
+  Button(true);
+  Tick();
+  Button(false);
+  // The click on the neighbour swapped the two.
+  ASSERT_NE(PieceAt(4, 10), nullptr);
+  EXPECT_EQ(PieceAt(4, 10)->Kind, pkBlack);
+  EXPECT_FALSE(Game->HintShown) << "the pieces are on their way";
+  Tick(600);
+  EXPECT_TRUE(Game->HintShown) << "the hint opens once the board is at rest";
 }
 
 TEST_F(Hints, ChainPointsAtTheFirstBoxFromTheBottomAndWaitsForAMissingKind) {

@@ -2,17 +2,24 @@
 // screen with a translucent triangle and explains it, and the chain of the
 // five hints of the story campaign: the first match, then the first wooden
 // box, iron box, blue and orange force field on the board.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "app/Main.h"
 #include "board/Board.h"
+#include "board/Mouse.h"
+#include "board/MoveFinder.h"
 #include "engine/gui/GuiForm.h"
 #include "layout/PlayForms.h"
 
 namespace {
 
 constexpr TColor kPointerColor = 0x8700FBFB;
+// The glow on the first hint's swap partner: the pointer's colour, brighter
+// towards the cell's middle, breathing once a second.
+constexpr TColor kGlowRgb = 0x00FBFB;
+constexpr float kCell = 40.0f;
 
 struct TTutorialHint {
   int BoxKind;  // the tab type the hint explains; 0 for the first, shown at once
@@ -35,6 +42,27 @@ const TTutorialHint kChain[5] = {
 // The first explained point of the first hint: the middle of the board's
 // lower half, where the first swap is usually made.
 constexpr int kFirstHintX = 225, kFirstHintY = 405;
+
+// The neighbour of the piece at a screen point that makes a line with it;
+// false when that piece has no such neighbour.
+bool SwapPartnerAt(const TBoard& board, int x, int y, TCell& partner) {
+  if (x < 0 || y < 0) return false;
+  // Cell (c, r) covers x from 40 c and y from 40 r - 10, 40 pixels each way.
+  const TCell at{x / 40, (y + 10) / 40};
+  if (!TBotGrid::Inside(at.Col, at.Row)) return false;
+  const TBotGrid grid = TBotGrid::FromBoard(board);
+  for (const TLineSwap& swap : FindLineSwaps(grid)) {
+    if (swap.From.Col == at.Col && swap.From.Row == at.Row) {
+      partner = swap.To;
+      return true;
+    }
+    if (swap.To.Col == at.Col && swap.To.Row == at.Row) {
+      partner = swap.From;
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -75,6 +103,7 @@ void Tmain::CloseHint() {
     if (flag == 1) flag = 0;
   ShowForm(GuiBase1, TControlName::HelpGUI, false);
   HintShown = false;
+  HintSwapCol = HintSwapRow = 0;
   ScreenTicks = 0;
 }
 
@@ -83,6 +112,16 @@ void Tmain::TutorialStep() {
   // One bubble at a time: a hint that came up while another is on screen
   // would be marked as shown and never seen.
   if (HintShown) return;
+  // A swap under way is never cut short: while the button is held, a piece
+  // is picked or two pieces are changing places, the hint waits, so a click
+  // already on its way reaches the board.
+  if (aMouse.Pressed(0) || (Mouse_ && Mouse_->HasSelection())) return;
+  for (int r = 1; r <= kBoardRows; ++r) {
+    for (int c = 1; c <= kBoardCols; ++c) {
+      const TGameSprite* piece = Board_->PieceAt(c, r);
+      if (piece && piece->State != PieceState::Idle && !piece->Falling) return;
+    }
+  }
   TPlayer& player = Player();
   for (int i = 1; i <= 5; ++i) {
     uint8_t& flag = player.TutorialFlags[i];
@@ -91,6 +130,12 @@ void Tmain::TutorialStep() {
     if (hint.BoxKind == 0) {
       flag = 1;
       ShowHint(kFirstHintX, kFirstHintY, hint.Text);
+      // The whole swap: the piece the pointer shows and its partner.
+      TCell partner{};
+      if (HintShown && SwapPartnerAt(*Board_, kFirstHintX, kFirstHintY, partner)) {
+        HintSwapCol = partner.Col;
+        HintSwapRow = partner.Row;
+      }
       return;
     }
     // The first such cell from the bottom row up, each row from the left.
@@ -108,7 +153,28 @@ void Tmain::TutorialStep() {
   }
 }
 
+void Tmain::DrawHintSwapGlow() {
+  if (HintSwapCol == 0 || !Board_) return;
+  const float left = kCell * static_cast<float>(HintSwapCol);
+  const float top = kCell * static_cast<float>(HintSwapRow) - 10.0f;
+  // Rings from the cell's edge outwards, fainter as they go, over a soft
+  // fill; the whole breathes between half and full strength.
+  const double phase = static_cast<double>(ScreenTicks % 120) / 120.0;
+  const float strength = 0.75f + 0.25f * static_cast<float>(std::sin(phase * 6.283185307179586));
+  auto colour = [&](float alpha) {
+    const uint32_t a = static_cast<uint32_t>(std::clamp(alpha * strength, 0.0f, 255.0f));
+    return static_cast<TColor>((a << 24) | kGlowRgb);
+  };
+  Canvas.FillRect(left + 4, top + 4, left + kCell - 4, top + kCell - 4, colour(60), kBlendAdditive);
+  for (int ring = 0; ring < 5; ++ring) {
+    const float out = static_cast<float>(ring) - 1.0f;
+    Canvas.FrameQuad(QuadFromRect(left - out, top - out, left + kCell + out, top + kCell + out),
+                     Color4(colour(200.0f - 40.0f * static_cast<float>(ring))), kBlendAdditive);
+  }
+}
+
 void Tmain::DrawHintPointer() {
+  DrawHintSwapGlow();
   const TGuiForm* form = FindForm(GuiBase1, TControlName::HelpGUI);
   if (!form) return;
   const TRect r = form->ScreenRect();

@@ -25,6 +25,9 @@ struct TLaunchOptions {
   std::string Record;               // --record FILE: the session's replay goes there too
   std::string Replay;               // --replay FILE: play a replay instead of live input
   bool ShowHelp = false;
+  // No tune is loaded or played (no command-line word: the level bot, whose
+  // headless runs nobody hears, saves the tunes' loading this way).
+  bool NoMusic = false;
 };
 
 // Parses argv; returns false with a message in error for unknown or malformed

@@ -163,7 +163,7 @@ Tmain::Tmain(plat::Platform& platform, const TLaunchOptions& options)
   Sound.ShowErrorHandler = [this](const std::string& text) { ShowError(text); };
   Sound.FatalErrorHandler = [this](const std::string& text) { ShowError(text); };
   // The player's options gate the music and the effects.
-  Sound.MusicOn = [this] { return Player().MusicOn != 0; };
+  Sound.MusicOn = [this] { return !Options.NoMusic && Player().MusicOn != 0; };
   Sound.SoundOn = [this] { return Player().SoundOn != 0; };
 
   Menus = std::make_unique<TMenus>(*this);
@@ -433,6 +433,7 @@ bool Tmain::FormCreate() {
   }
   Timer.Enabled = true;
   DebugOverlay = GamePaused = DialogOpen = HintShown = false;
+  HintSwapCol = HintSwapRow = 0;
   if (!Options.Script.empty()) {
     try {
       Script_ = std::make_unique<TInputScript>(TInputScript::Load(Options.Script));

@@ -219,6 +219,8 @@ class Tmain final : public TGameSession {
   void CloseHint() override;
   void TutorialStep();
   void DrawHintPointer();
+  // The glow on the first hint's swap partner.
+  void DrawHintSwapGlow();
   // The frame of a level in play or in test play (MainLoop.cpp).
   void DrawPlay();
   // Hides the board under a dark panel (the pause, the quit menu).
@@ -261,6 +263,9 @@ class Tmain final : public TGameSession {
   // 0 the left end of its bottom edge, 1 the middle, 2 the right end.
   int32_t HintX = 0, HintY = 0;
   uint8_t HintPointerSide = 0;
+  // The first hint's whole swap: the neighbour to swap the piece under its
+  // point with glows while the bubble is up (column 0: no glow).
+  int32_t HintSwapCol = 0, HintSwapRow = 0;
   TSprite* MenuFoliage = nullptr;
 
  private:

@@ -174,6 +174,7 @@ void Tmain::QuitToMainMenu() {
     ShowForm(GuiBase1, TControlName::HelpGUI, false);
     HintShown = false;
   }
+  HintSwapCol = HintSwapRow = 0;
   ShowMainMenu();
 }
 
@@ -379,6 +380,8 @@ void Tmain::DumpBoardAndPlayer(TJsonWriter& j) {
   j.Value("x", HintX);
   j.Value("y", HintY);
   j.Value("side", static_cast<int>(HintPointerSide));
+  j.Value("swap_col", HintSwapCol);
+  j.Value("swap_row", HintSwapRow);
   if (const TGuiForm* bubble = FindForm(GuiBase1, TControlName::HelpGUI)) {
     j.Value("left", bubble->Bounds.Left);
     j.Value("top", bubble->Bounds.Top);

@@ -63,6 +63,7 @@ struct TLineEffect {
   int BoxSteps = 0;
   int Broken = 0;
   int FreedBoxes = 0;
+  int Weakened = 0;  // steps taken off boxes and fields, the skulls' new boxes not counted
   double RowWeight = 0;
   std::vector<TCell> BrokenCells;
 };
@@ -82,6 +83,7 @@ TLineEffect ApplyLines(const TBotGrid& g, const std::vector<TSegment>& lines, TB
         // The field takes every hit and its piece stays.
         const int steps = std::min(n, cell.Tab - ttFerro);
         e.BoxSteps += steps;
+        e.Weakened += steps;
         if (damage) damage->At(c, r).Tab = static_cast<uint8_t>(cell.Tab - steps);
         continue;
       }
@@ -97,6 +99,7 @@ TLineEffect ApplyLines(const TBotGrid& g, const std::vector<TSegment>& lines, TB
         }
       } else if (TBoard::IsBox(cell.Tab)) {
         e.BoxSteps += 1;
+        e.Weakened += 1;
         if (damage) damage->At(c, r).Tab = static_cast<uint8_t>(cell.Tab - 1);
       }
     }
@@ -297,6 +300,16 @@ TBotMove ScoreBotMove(const TBotGrid& grid, TCell a, TCell b) {
   }
   m.Score = score;
   return m;
+}
+
+int SwapBoxSteps(const TBotGrid& grid, TCell a, TCell b) {
+  if (!SwapAllowed(grid, a, b)) return 0;
+  TBotGrid g = grid;
+  std::vector<TSegment> lines;
+  SwapLines(g, a, b, lines);
+  if (lines.empty()) return 0;
+  std::swap(g.At(a.Col, a.Row).Kind, g.At(b.Col, b.Row).Kind);
+  return ApplyLines(g, lines).Weakened;
 }
 
 std::vector<TLineSwap> FindLineSwaps(const TBotGrid& grid) {

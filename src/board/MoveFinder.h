@@ -75,6 +75,12 @@ struct TLineSwap {
 // idle check asks whether any is left, so both always agree on what a move is.
 std::vector<TLineSwap> FindLineSwaps(const TBotGrid& grid);
 
+// The steps the lines of a line-making swap take off boxes and force fields
+// at once (a wooden box broken, an iron box or a field worn down), before
+// anything falls; a skull that would leave a new box behind takes nothing
+// back here. 0 for a swap that makes no line or touches no box.
+int SwapBoxSteps(const TBotGrid& grid, TCell a, TCell b);
+
 // Every swap that makes a line, scored, best first. Equal scores keep the
 // scan order of FindLineSwaps.
 std::vector<TBotMove> FindBotMoves(const TBotGrid& grid);

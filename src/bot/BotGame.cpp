@@ -54,6 +54,7 @@ bool TBotGame::Start(const std::string& home, std::string& error) {
   options.Headless = true;
   options.Home = home;
   options.Seed = kStartSeed;
+  options.NoMusic = true;
   Game_ = NewGameSession(*Platform_, options);
   if (!Game_->FormCreate()) {
     error = "the game could not start in " + home;

@@ -1,6 +1,7 @@
 #include "bot/BotPlayer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "app/GameSession.h"
@@ -181,17 +182,13 @@ void TBotPlayer::Plan() {
     return;
   }
   if (PlanSpell()) return;
-  const std::vector<TBotMove> moves = FindBotMoves(TBotGrid::FromBoard(board));
-  if (moves.empty()) {
+  TLineSwap m;
+  if (!ChooseSwap(Settings_.Player, TBotGrid::FromBoard(board), Rng_, m)) {
     // Nothing lines up among the pieces at rest: look again in a moment.
     ++Result_.Blank;
     ThinkFrames_ = std::uniform_int_distribution<int>(15, 30)(Rng_);
     return;
   }
-  // Among equally good moves a person picks any one.
-  size_t ties = 1;
-  while (ties < moves.size() && moves[ties].Score == moves[0].Score) ++ties;
-  const TBotMove& m = moves[std::uniform_int_distribution<size_t>(0, ties - 1)(Rng_)];
   const bool flip = std::uniform_int_distribution<int>(0, 1)(Rng_) == 1;
   SwapA_ = flip ? m.To : m.From;
   SwapB_ = flip ? m.From : m.To;
@@ -341,7 +338,13 @@ void TBotPlayer::Step() {
       return;
     }
     Game_.Platform.InjectEvent(step.Event);
-    Injected_ = true;
+    // Only a mouse event moves the drawn cursor; a key leaves it where it was.
+    if (step.Event.Type == plat::EventType::MouseMove || step.Event.Type == plat::EventType::MouseDown ||
+        step.Event.Type == plat::EventType::MouseUp) {
+      Injected_ = true;
+      HandX_ = step.Event.X;
+      HandY_ = step.Event.Y;
+    }
     Checking_ = step.Check == hcSwapPress;
     Hand_.pop_front();
     return;
@@ -383,15 +386,21 @@ void TBotPlayer::UnseenFrame() {
 
 const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
   // Frames are drawn in full while anything but a level in play is on the
-  // screen, and whenever the hand has just moved the mouse or clicked.
+  // screen. In play a frame in which the hand moved the mouse or clicked only
+  // moves the cursor where the event put it, as the drawing would.
   const std::function<void(TCanopyDevice&)> draw = Game_.Canopy.OnRender;
   const bool skip = Settings_.SkipUnseenFrames && Game_.Platform.Headless() && Game_.Options.Script.empty();
   if (skip) {
     Game_.Canopy.OnRender = [this, draw](TCanopyDevice& device) {
-      if (Injected_ || Game_.ScreenState != ssPlaying || !Game_.RenderReady)
+      if (FirstFrame_ || Game_.ScreenState != ssPlaying || !Game_.RenderReady) {
         draw(device);
-      else
-        UnseenFrame();
+        return;
+      }
+      if (Injected_) {
+        Game_.MouseX = HandX_;
+        Game_.MouseY = HandY_;
+      }
+      UnseenFrame();
     };
   }
   while (!Finished_ && !Game_.Closing()) {
@@ -412,6 +421,7 @@ const TBotLevelResult& TBotPlayer::Play(int64_t maxTicks) {
     }
     Game_.RunFrame();
     Injected_ = false;
+    FirstFrame_ = false;
   }
   if (skip) Game_.Canopy.OnRender = draw;
   return Result_;
@@ -454,6 +464,7 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
   options.PlayLevel = level;
   // A player who has played before: the tutorial hints are done.
   options.HintsSeen = true;
+  options.NoMusic = true;
   const std::unique_ptr<TGameSession> session = NewGameSession(*platform, options);
   TGameSession& game = *session;
   if (!game.FormCreate()) {
@@ -466,6 +477,14 @@ TBotLevelResult RunBotOnLevel(const std::string& home, const std::string& pack, 
 }
 
 TBotLevelResult PlayStartedLevel(TGameSession& game, uint32_t seed, const TBotSettings& settings) {
+  if (TBoard* board = game.BoardIfAny()) {
+    if (settings.LevelTime > 0) {
+      board->Options.LevelTime = settings.LevelTime;
+    } else if (settings.LevelTimeScale > 0) {
+      board->Options.LevelTime =
+          std::max(1, static_cast<int>(std::lround(board->Options.LevelTime * settings.LevelTimeScale)));
+    }
+  }
   const int levelTime = game.BoardIfAny() ? game.BoardIfAny()->Options.LevelTime : 0;
   // The bot's own choices draw from a generator of their own, so its timing
   // does not disturb the game's refills of the same seed.

@@ -1,9 +1,10 @@
 // The level bot: a player that plays a level of the real game in process,
 // through the same mouse a person uses. Once the last move's lines have
-// broken it thinks for a human while (seeded), picks the best line-making
+// broken it thinks for a human while (seeded), picks a line-making
 // swap among the pieces that have come to rest (board/MoveFinder.h), moves the cursor
 // onto the piece, clicks, moves onto the neighbour and clicks again; then it
 // watches the board's flags until the level is cleared or the time is over.
+// Which swap it picks is the rule of its player model (bot/PlayerModel.h).
 // When a pot is full it clicks the spell button and casts the spell where its
 // area hits the most boxes and force fields. As a player in a whole game it
 // may also try a lost level again and sit through the end-of-level tally
@@ -17,11 +18,15 @@
 #include <string>
 
 #include "board/MoveFinder.h"
+#include "bot/PlayerModel.h"
 #include "platform/Platform.h"
 
 class TGameSession;
 
 struct TBotSettings {
+  // How the player picks a swap (bot/PlayerModel.h). Its thinking time is
+  // the two fields below, DefaultThink(Player) unless a caller says else.
+  TPlayerModel Player = TPlayerModel::Expert;
   // Thinking time before each move, from the moment the last move's lines
   // have broken, drawn evenly between the two (seconds of game time).
   double ThinkMinSeconds = 1.5;
@@ -29,12 +34,17 @@ struct TBotSettings {
   // Frames (1/60 s) between the hand's steps: onto a piece, press, release.
   int HandMinFrames = 5;
   int HandMaxFrames = 9;
+  // Seconds the level gives, instead of its own `time` (0: its own). Timing
+  // a level: with a long time the run shows how long the player needs.
+  int LevelTime = 0;
+  // Or, when above 0, the level's own time times this (rounded).
+  double LevelTimeScale = 0;
   // Keep the run's replay in the result.
   bool KeepReplay = false;
   // Frames nobody sees (headless, no picture due) skip their drawing and run
   // only what the game decides while drawing: the cursor's place, the spell
-  // buttons over full pots, the wooden boxes' glint clock. Frames in which
-  // the hand moves or clicks are drawn in full. The run goes exactly as with
+  // buttons over full pots, the wooden boxes' glint clock. Only frames of
+  // other screens than play are drawn in full. The run goes exactly as with
   // every frame drawn, only faster.
   bool SkipUnseenFrames = false;
   // After time over or "no more moves" click to try again, as a player in a
@@ -161,7 +171,9 @@ class TBotPlayer {
   bool RetryClicked_ = false;  // the click after a loss is on its way
   bool Tallying_ = false;      // won: the tally runs
   bool TallyClicked_ = false;
-  bool Injected_ = true;       // an event went to the game for the next frame
+  bool Injected_ = false;      // an event went to the game for the next frame
+  bool FirstFrame_ = true;     // the first frame of the run is drawn in full
+  int HandX_ = 0, HandY_ = 0;  // where the last event put the mouse
   TCell KeyCursor_{};          // where the board cursor will be once the queued keys ran
 };
 

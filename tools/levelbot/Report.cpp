@@ -52,18 +52,16 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-int WinsNeeded(int runs) {
-  // Ten runs or more: nine in ten, rounded up. A few runs cannot tell a level
-  // won nine times in ten from one always won (two runs of such a level both
-  // win only four times in five), so they may lose one, though never all.
-  if (runs >= 10) return (9 * runs + 9) / 10;
-  return std::max(1, runs - 1);
-}
-
-int LeftSlack(int runs) { return runs >= 10 ? 0 : kSmallSampleLeftSlack; }
-
-TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime) {
+TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime, const TLevelBar& bar) {
   TLevelStats s;
+  // Runs given another time than the level's own (levelbot --time) count
+  // the share of that time.
+  for (const TBotLevelResult* r : runs) {
+    if (r->Error.empty() && r->LevelTime > 0) {
+      levelTime = r->LevelTime;
+      break;
+    }
+  }
   std::vector<double> left, score, lives;
   for (const TBotLevelResult* r : runs) {
     ++s.Runs;
@@ -95,14 +93,14 @@ TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime
   s.LeftPercent = levelTime > 0 ? 100.0 * s.MedianLeft / levelTime : 0;
   s.MedianScore = Median(score);
   s.MedianLives = Median(lives);
-  const int needed = WinsNeeded(s.Runs);
+  const int needed = WinsNeeded(bar.WinShare, s.Runs);
   if (s.Wins < needed)
     s.Why = "won " + std::to_string(s.Wins) + " of " + std::to_string(s.Runs) + " (needs " + std::to_string(needed) +
             ")";
-  const int least = kBarLeastLeftPercent - LeftSlack(s.Runs), most = kBarMostLeftPercent + LeftSlack(s.Runs);
-  if (s.Wins > 0 && (s.LeftPercent < least || s.LeftPercent > most)) {
+  const int most = bar.MostLeftPercent + LeftSlack(s.Runs);
+  if (bar.MostLeftPercent >= 0 && s.Wins > 0 && s.LeftPercent > most) {
     char text[96];
-    std::snprintf(text, sizeof text, "median time left %.0f%% (needs %d%% to %d%%)", s.LeftPercent, least, most);
+    std::snprintf(text, sizeof text, "median time left %.0f%% (at most %d%%)", s.LeftPercent, most);
     s.Why += (s.Why.empty() ? "" : "; ") + std::string(text);
   }
   s.BelowBar = !s.Why.empty();

@@ -1,5 +1,5 @@
 // What levelbot prints: per level what the level holds and how the bot's
-// runs went, the bar every level of a campaign must reach, and the same
+// runs went against the level's bar, and the same
 // numbers as CSV for a table.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "LevelBars.h"
 #include "bot/BotPlayer.h"
 
 // What a compiled level holds.
@@ -31,17 +32,8 @@ struct TLevelStats {
   bool BelowBar = false;
   std::string Why;  // what misses the bar
 };
-TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime);
-
-// The bar: won in at least nine runs out of ten (rounded up), and a median
-// time left of 15% to 50% of the level's time. Fewer than ten runs are a
-// quick look, not a measure: they may lose one run, and the median of two
-// or three runs may stray 10 points further either way.
-constexpr int kBarLeastLeftPercent = 15;
-constexpr int kBarMostLeftPercent = 50;
-constexpr int kSmallSampleLeftSlack = 10;
-int WinsNeeded(int runs);
-int LeftSlack(int runs);
+// The runs of one level summed up and held to `bar` (LevelBars.h).
+TLevelStats SumUp(const std::vector<const TBotLevelResult*>& runs, int levelTime, const TLevelBar& bar);
 
 double Median(std::vector<double> values);
 

@@ -1,28 +1,26 @@
-// levelbot: lets the in-process bot play the levels of a pack, several runs a
-// level with different seeds, and prints per level what it holds (boxes,
-// allowed kinds, cells no spawn point refills) and how the runs went: the
-// wins, the median and the smallest number of seconds left at the win and
-// the median share of the level's time left, the median score and extra
-// lives the level gave (with the end-of-level bonus), the mean moves and
-// spells; then a total line. Every level has a bar: won in at least nine
-// runs of ten (with N runs at least 0.9 N, rounded up) and a median time left
-// of 15% to 50% of the level's time. With --check the exit code is 1 when a
-// level is below its bar, and the reasons are printed; without it, when a
-// level is won in fewer than nine runs of ten.
+// levelbot: lets the in-process bot play the levels of a pack as one of
+// three kinds of player (bot/PlayerModel.h), several runs a level with
+// different seeds, and prints per level what it holds (boxes, allowed kinds,
+// cells no spawn point refills) and how the runs went: the wins, the median
+// and the smallest number of seconds left at the win and the median share of
+// the level's time left, the median score and extra lives the level gave
+// (with the end-of-level bonus), the mean moves and spells; then a total line
+// and each difficulty band's mean win share. Every level has a bar for each
+// kind of player (LevelBars.h). With --check the exit code is 1 when a level
+// is below its bar, and the reasons are printed; without it, when a level is
+// won less often than its bar asks.
 //
 // --campaign plays the pack from the first level to the last as one game per
 // run (one seed each): score, lives and the extra-life threshold go on from
 // level to level, a lost level is tried again for a life, and the game may
 // end before the last level. It prints per level the median score and lives
-// after it (the curve), then how many levels lie between extra lives.
+// after it (the curve), where the games ended, and how many levels lie
+// between extra lives.
 //
 // The game starts once; every run plays in a copy of it (a forked process),
 // and frames nobody sees are not drawn. With --keep-losses every lost run is
 // played again in a game of its own and kept as a replay, to be watched with
 // grovewright --replay.
-//
-//   levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J]
-//            [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -39,21 +37,34 @@
 namespace {
 
 const char* kUsage =
-    "usage: levelbot [--runs N] [--seed S] [--pack NAME] [--levels A-B] [--home DIR] [--jobs J]\n"
-    "                [--check] [--campaign] [--csv FILE] [--verbose] [--keep-losses DIR] [--keys]\n"
+    "usage: levelbot [--player expert|casual|novice] [--think A-B] [--time T] [--runs N] [--seed S]\n"
+    "                [--pack NAME] [--levels LIST] [--home DIR] [--jobs J] [--check] [--campaign]\n"
+    "                [--csv FILE] [--verbose] [--keep-losses DIR] [--keys]\n"
+    "  --player P   how the bot picks its swaps: expert (the best on the board, 1.5-3 s a move; the\n"
+    "               default), casual (any swap that breaks or wears down a box or a field, else any\n"
+    "               line, 2-4 s) or novice (any line, 3-6 s)\n"
+    "  --think A-B  seconds of thought before each move instead of the player's own\n"
+    "  --time T     give every level T seconds, or xF: F times its own time (timing levels)\n"
     "  --runs N     runs per level (or campaigns), each with its own seed (default 10)\n"
     "  --seed S     seed of the first run; run i uses S + i (default 1)\n"
     "  --pack NAME  level pack (default \"Game Levels\")\n"
-    "  --levels A-B levels to play, or one level A (default: the whole pack)\n"
+    "  --levels L   levels to play: A, A-B or a list of them in rising order, \"1-10,20,30\"\n"
+    "               (default: the whole pack; a campaign takes one range)\n"
     "  --home DIR   the game's folder with Data/, data/ and levels/ (default: this program's folder)\n"
     "  --jobs J     runs played at the same time, each in a process of its own (default 1)\n"
-    "  --check      exit code 1 when a level is below its bar (wins and time left), saying why;\n"
-    "               with --campaign, when a game ends before the last level\n"
+    "  --check      exit code 1 when a level is below the player's bar, saying why: casual wins\n"
+    "               levels 1-10 19 times in 20, 11-40 17, the rest 14, and its mean win share does\n"
+    "               not rise from band to band; novice wins levels 1-3 15 times in 20; expert wins\n"
+    "               every level 19 times in 20 with at most 70% of the time left from level 11 on.\n"
+    "               Fewer than 20 runs may lose one run more. With --campaign: the casual median\n"
+    "               game reaches level 40, the expert's games all get through with at most one\n"
+    "               extra life every three levels\n"
     "  --campaign   play the levels in order as one game per run, carrying score and lives\n"
     "  --csv FILE   the per-level numbers also as CSV\n"
     "  --verbose    one line per run\n"
     "  --keep-losses DIR  a replay of every lost run, as DIR/level-NN-seed-S.replay\n"
     "  --keys       play through the keyboard alone (arrows, Space, 1-4), never the mouse\n"
+    "Without --check the exit code is 1 when a level is won less often than the bar asks.\n"
     "columns: field = blue and orange fields; kinds = allowed kinds (k m f t w b p c); unfed = cells\n"
     "no spawn point refills (as levelc check warns); median, min, left% = seconds left in the won\n"
     "runs; score, lives = median score and extra lives a won run got from the level, the end-of-level\n"
@@ -76,12 +87,51 @@ bool ParseInt(const std::string& text, long lo, long hi, long& out) {
   return true;
 }
 
+// "A-B,C,D-E": levels in rising order, each once.
+bool ParseLevelList(const std::string& text, std::vector<int>& levels) {
+  levels.clear();
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const std::string item = text.substr(start, comma - start);
+    const size_t dash = item.find('-');
+    long first = 0, last = 0;
+    const bool ok = dash == std::string::npos
+                        ? ParseInt(item, 1, 9999, first) && (last = first, true)
+                        : ParseInt(item.substr(0, dash), 1, 9999, first) &&
+                              ParseInt(item.substr(dash + 1), 1, 9999, last) && first <= last;
+    if (!ok || (!levels.empty() && first <= levels.back())) return false;
+    for (long l = first; l <= last; ++l) levels.push_back(static_cast<int>(l));
+    start = comma + 1;
+  }
+  return !levels.empty();
+}
+
+
 struct TOptions {
-  long Runs = 10, Seed = 1, First = 1, Last = -1, Jobs = 1;
+  long Runs = 10, Seed = 1, First = 1, Last = 1, Jobs = 1, Time = 0;
+  double TimeScale = 0;
+  TPlayerModel Player = TPlayerModel::Expert;
+  bool ThinkGiven = false;
+  TThinkRange Think;
+  std::vector<int> Levels;  // --levels as a list (empty: First..Last)
   std::string Pack = "Game Levels";
   std::string Home, KeepDir, CsvFile;
   bool Verbose = false, Check = false, Campaign = false, Keys = false;
 };
+
+// What every run of this call plays with: the player model, its thinking
+// time and the level's time.
+TBotSettings BaseSettings(const TOptions& o) {
+  TBotSettings settings;
+  settings.Player = o.Player;
+  const TThinkRange think = o.ThinkGiven ? o.Think : DefaultThink(o.Player);
+  settings.ThinkMinSeconds = think.Min;
+  settings.ThinkMaxSeconds = think.Max;
+  settings.LevelTime = static_cast<int>(o.Time);
+  settings.LevelTimeScale = o.TimeScale;
+  return settings;
+}
 
 struct TRun {
   TRunTask Task;
@@ -194,8 +244,12 @@ int ReportLevels(const TOptions& o, const std::vector<TLevelCensus>& census, con
   int totalWins = 0, totalRuns = 0, belowBar = 0, belowWins = 0;
   double totalSeconds = 0;
   std::vector<std::string> reasons;
+  TBandShares bands;
+  std::printf("player %s, thinking %.1f-%.1f s a move\n", PlayerModelName(o.Player), BaseSettings(o).ThinkMinSeconds,
+              BaseSettings(o).ThinkMaxSeconds);
   for (const TLevelCensus& c : census) {
-    const TLevelStats s = SumUp(RunsOfLevel(runs, c.Level), c.Time);
+    const TLevelBar bar = LevelBarOf(o.Player, c.Level);
+    const TLevelStats s = SumUp(RunsOfLevel(runs, c.Level), c.Time, bar);
     PrintLevelLine(stdout, c, s);
     if (csv) WriteLevelCsvLine(csv, c, s);
     totalWins += s.Wins;
@@ -205,7 +259,26 @@ int ReportLevels(const TOptions& o, const std::vector<TLevelCensus>& census, con
       ++belowBar;
       reasons.push_back("level " + std::to_string(c.Level) + ": " + s.Why);
     }
-    if (s.Wins * 10 < s.Runs * 9) ++belowWins;
+    if (s.Wins < WinsNeeded(bar.WinShare, s.Runs)) ++belowWins;
+    if (s.Runs > 0) {
+      const int band = BandOf(c.Level);
+      bands.Share[band] += static_cast<double>(s.Wins) / s.Runs;
+      ++bands.Levels[band];
+    }
+  }
+  for (int band = 0; band < 3; ++band) {
+    if (bands.Levels[band] == 0) continue;
+    bands.Share[band] /= bands.Levels[band];
+    std::printf("%s: mean win share %.1f%% over %d level(s)\n", BandName(band), 100 * bands.Share[band],
+                bands.Levels[band]);
+  }
+  // The casual player is the measure of difficulty: it must not fall.
+  if (o.Player == TPlayerModel::Casual) {
+    const std::string order = BandOrderProblem(bands);
+    if (!order.empty()) {
+      ++belowBar;
+      reasons.push_back(order);
+    }
   }
   std::printf("total %d/%d wins (%.1f%%), %d level(s) below the bar, %.0f minutes of play in all\n", totalWins,
               totalRuns, totalRuns ? 100.0 * totalWins / totalRuns : 0.0, belowBar, totalSeconds / 60.0);
@@ -243,29 +316,38 @@ int ReportCampaign(const TOptions& o, const std::vector<TLevelCensus>& census,
   }
   if (csv && std::fclose(csv) != 0) std::fprintf(stderr, "levelbot: cannot write %s\n", o.CsvFile.c_str());
   int through = 0;
+  std::vector<int> reached;
   for (const TCampaignRun& c : campaigns) {
+    reached.push_back(c.NextLevel);
     if (c.End.empty()) {
       ++through;
     } else {
       std::printf("seed %u: %s\n", c.Seed, c.End.c_str());
     }
   }
-  std::printf("%d of %zu game(s) got through; %d level(s) won, %d extra li%s", through, campaigns.size(), levelsWon,
-              livesGained, livesGained == 1 ? "fe" : "ves");
+  std::vector<double> ends(reached.begin(), reached.end());
+  std::printf("player %s: %d of %zu game(s) got through; the median game %s level %.1f; %d level(s) won, %d extra li%s",
+              PlayerModelName(o.Player), through, campaigns.size(), through * 2 > static_cast<int>(campaigns.size())
+                  ? "got through, past" : "ended at", Median(ends), levelsWon, livesGained,
+              livesGained == 1 ? "fe" : "ves");
   if (livesGained > 0)
     std::printf(", one every %.1f levels on average\n", static_cast<double>(levelsWon) / livesGained);
   else
     std::printf("\n");
   if (mostGainedLevel > 0)
     std::printf("most extra lives a level gave in its median run: %.1f (level %d)\n", mostGained, mostGainedLevel);
-  return through == static_cast<int>(campaigns.size()) || !o.Check ? 0 : 1;
+  if (!o.Check) return 0;
+  const std::string problem = CampaignProblem(o.Player, static_cast<int>(o.Last), reached, levelsWon, livesGained);
+  if (problem.empty()) return 0;
+  std::printf("below the bar: %s\n", problem.c_str());
+  return 1;
 }
 
 // Plays every lost run again in a game of its own to keep its replay.
 void KeepLosses(const TOptions& o, const std::vector<TRun>& runs) {
   for (const TRun& run : runs) {
     if (run.Result.Won || !run.Result.Error.empty()) continue;
-    TBotSettings settings;
+    TBotSettings settings = BaseSettings(o);
     settings.KeepReplay = true;
     settings.Keys = o.Keys;
     const TBotLevelResult r = RunBotOnLevel(o.Home, o.Pack, run.Task.Level, run.Task.Seed, settings);
@@ -306,12 +388,20 @@ bool ParseOptions(int argc, char** argv, TOptions& o, bool& help) {
     } else if (a == "--jobs") {
       ok = value(v) && ParseInt(v, 1, 64, o.Jobs);
     } else if (a == "--levels") {
+      ok = value(v) && ParseLevelList(v, o.Levels);
+    } else if (a == "--player") {
+      ok = value(v) && ParsePlayerModel(v, o.Player);
+    } else if (a == "--think") {
+      ok = value(v) && ParseThinkRange(v, o.Think);
+      o.ThinkGiven = true;
+    } else if (a == "--time") {
       ok = value(v);
-      if (ok) {
-        const size_t dash = v.find('-');
-        ok = dash == std::string::npos ? ParseInt(v, 1, 9999, o.First) && (o.Last = o.First, true)
-                                       : ParseInt(v.substr(0, dash), 1, 9999, o.First) &&
-                                             ParseInt(v.substr(dash + 1), 1, 9999, o.Last) && o.First <= o.Last;
+      if (ok && !v.empty() && v[0] == 'x') {
+        char* end = nullptr;
+        o.TimeScale = std::strtod(v.c_str() + 1, &end);
+        ok = v.size() > 1 && *end == '\0' && o.TimeScale >= 0.1 && o.TimeScale <= 20;
+      } else {
+        ok = ok && ParseInt(v, 1, 99999, o.Time);
       }
     } else if (a == "--keep-losses") {
       ok = value(o.KeepDir) && !o.KeepDir.empty();
@@ -354,7 +444,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "levelbot: no level pack \"%s\" in %s/levels\n", o.Pack.c_str(), o.Home.c_str());
     return 2;
   }
-  if (o.Last < 0) o.Last = count;
+  if (o.Levels.empty()) {
+    for (int level = 1; level <= count; ++level) o.Levels.push_back(level);
+  }
+  o.First = o.Levels.front();
+  o.Last = o.Levels.back();
+  if (o.Campaign && o.Last - o.First + 1 != static_cast<long>(o.Levels.size())) {
+    std::fprintf(stderr, "levelbot: a campaign plays a range of levels A-B, without gaps\n");
+    return 2;
+  }
   if (o.Last > count) {
     std::fprintf(stderr, "levelbot: the pack \"%s\" has %d level(s)\n", o.Pack.c_str(), count);
     return 2;
@@ -372,8 +470,7 @@ int main(int argc, char** argv) {
     }
   }
   std::vector<TLevelCensus> census;
-  for (long level = o.First; level <= o.Last; ++level)
-    census.push_back(ReadCensus(o.Home, o.Pack, static_cast<int>(level)));
+  for (int level : o.Levels) census.push_back(ReadCensus(o.Home, o.Pack, level));
 
   auto game = std::make_unique<TBotGame>();
   std::string error;
@@ -383,6 +480,7 @@ int main(int argc, char** argv) {
   }
   TBotSettings settings;
   settings.Keys = o.Keys;
+  TBotSettings settings = BaseSettings(o);
   settings.SkipUnseenFrames = true;
   settings.PlayTally = true;
   std::vector<TRun> runs;
@@ -398,10 +496,10 @@ int main(int argc, char** argv) {
     if (!PlayCampaigns(o, *game, settings, campaigns, runs)) return 2;
     return ReportCampaign(o, census, campaigns, runs);
   }
-  for (long level = o.First; level <= o.Last; ++level) {
+  for (int level : o.Levels) {
     for (long i = 0; i < o.Runs; ++i) {
       TRun run;
-      run.Task.Level = static_cast<int>(level);
+      run.Task.Level = level;
       run.Task.Seed = static_cast<uint32_t>(o.Seed + i);
       runs.push_back(run);
     }
