@@ -478,9 +478,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "levelbot: %s\n", error.c_str());
     return 2;
   }
-  TBotSettings settings;
-  settings.Keys = o.Keys;
   TBotSettings settings = BaseSettings(o);
+  settings.Keys = o.Keys;
   settings.SkipUnseenFrames = true;
   settings.PlayTally = true;
   std::vector<TRun> runs;
