@@ -29,14 +29,11 @@ class ControllerE2E : public ::testing::Test {
   void SetUp() override {
     if (!GameRunner::Built()) GTEST_SKIP() << "the game and its data have not been built";
     Runner = std::make_unique<GameRunner>("pad-e2e", false);
-    const std::vector<TCellRecord> cells =
-        CellsFromPictures({".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"}, {"sssss", "11111", "11111", "22221", "22222"});
-    TLevelOptions options;
-    options.MaxCaveiras = 0;
+    ASSERT_TRUE(Runner->WriteLevel("Swap", 1, {".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"},
+                                   {"sssss", "11111", "11111", "22221", "22222"}))
+        << Runner->Errors;
     const std::string home = Runner->Home.string();
     std::string error;
-    ASSERT_TRUE(WriteLevelOptions(LevelOptionsPath(home, "Swap", 1), options, error)) << error;
-    ASSERT_TRUE(WriteLevelCells(LevelCellsPath(home, "Swap", 1), cells, error)) << error;
 
     plat::PlatformOptions platformOptions;
     platformOptions.Headless = true;

@@ -27,14 +27,9 @@ class PlayE2E : public ::testing::Test {
   // A 5 x 5 board under a row of spawn points. Swapping the tree at (3, 3)
   // with the fire piece below it lines up four trees in row 4.
   void WriteSwapLevel() {
-    const std::vector<TCellRecord> cells =
-        CellsFromPictures({".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"}, {"sssss", "11111", "11111", "22221", "22222"});
-    TLevelOptions options;
-    options.MaxCaveiras = 0;
-    const std::string home = Runner->Home.string();
-    std::string error;
-    ASSERT_TRUE(WriteLevelOptions(LevelOptionsPath(home, "Swap", 1), options, error)) << error;
-    ASSERT_TRUE(WriteLevelCells(LevelCellsPath(home, "Swap", 1), cells, error)) << error;
+    ASSERT_TRUE(Runner->WriteLevel("Swap", 1, {".....", "TFBTF", "FBTFB", "TTFTB", "BFBBF"},
+                                   {"sssss", "11111", "11111", "22221", "22222"}))
+        << Runner->Errors;
   }
 
   int Run(const std::string& arguments) {
