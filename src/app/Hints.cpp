@@ -46,10 +46,8 @@ constexpr int kFirstHintX = 225, kFirstHintY = 405;
 // The neighbour of the piece at a screen point that makes a line with it;
 // false when that piece has no such neighbour.
 bool SwapPartnerAt(const TBoard& board, int x, int y, TCell& partner) {
-  if (x < 0 || y < 0) return false;
-  // Cell (c, r) covers x from 40 c and y from 40 r - 10, 40 pixels each way.
-  const TCell at{x / 40, (y + 10) / 40};
-  if (!TBotGrid::Inside(at.Col, at.Row)) return false;
+  TCell at{};
+  if (!CellAtPoint(x, y, at.Col, at.Row)) return false;
   const TBotGrid grid = TBotGrid::FromBoard(board);
   for (const TLineSwap& swap : FindLineSwaps(grid)) {
     if (swap.From.Col == at.Col && swap.From.Row == at.Row) {
@@ -113,21 +111,26 @@ void Tmain::TutorialStep() {
   // would be marked as shown and never seen.
   if (HintShown) return;
   // A swap under way is never cut short: while the button is held, a piece
-  // is picked or two pieces are changing places, the hint waits, so a click
-  // already on its way reaches the board.
-  if (aMouse.Pressed(0) || (Mouse_ && Mouse_->HasSelection())) return;
-  for (int r = 1; r <= kBoardRows; ++r) {
-    for (int c = 1; c <= kBoardCols; ++c) {
-      const TGameSprite* piece = Board_->PieceAt(c, r);
-      if (piece && piece->State != PieceState::Idle && !piece->Falling) return;
+  // is picked or two pieces are changing places, a hint due now waits, so a
+  // click already on its way reaches the board. Asked only when a hint would
+  // open, not on every tick of play.
+  auto swapUnderWay = [this] {
+    if (aMouse.Pressed(0) || (Mouse_ && Mouse_->HasSelection())) return true;
+    for (int r = 1; r <= kBoardRows; ++r) {
+      for (int c = 1; c <= kBoardCols; ++c) {
+        const TGameSprite* piece = Board_->PieceAt(c, r);
+        if (piece && piece->State != PieceState::Idle && !piece->Falling) return true;
+      }
     }
-  }
+    return false;
+  };
   TPlayer& player = Player();
   for (int i = 1; i <= 5; ++i) {
     uint8_t& flag = player.TutorialFlags[i];
     if (flag != 2) continue;  // shown or done: the chain goes on to the next
     const TTutorialHint& hint = kChain[i - 1];
     if (hint.BoxKind == 0) {
+      if (swapUnderWay()) return;
       flag = 1;
       ShowHint(kFirstHintX, kFirstHintY, hint.Text);
       // The whole swap: the piece the pointer shows and its partner.
@@ -143,6 +146,7 @@ void Tmain::TutorialStep() {
       for (int c = 1; c <= kBoardCols; ++c) {
         const TBoardTab* tab = Board_->TabAt(c, r);
         if (tab && tab->TabType == hint.BoxKind) {
+          if (swapUnderWay()) return;
           flag = 1;
           ShowHint(static_cast<int>(std::ceil(tab->X + 15.0)), static_cast<int>(std::ceil(tab->Y + 15.0)), hint.Text);
           return;

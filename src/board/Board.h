@@ -18,6 +18,17 @@ class TBoardHost;
 class TSelection;
 class TBoardCursor;
 
+// The cell whose tile lies under a screen point: tile (c, r) spans 40 x 40
+// pixels from (40 c, 40 r - 10). False off the board's 18 x 12 cells.
+inline bool CellAtPoint(int x, int y, int& col, int& row) {
+  if (x < 0 || y < -10) return false;
+  const int c = x / 40, r = (y + 10) / 40;
+  if (c < 1 || c > kBoardCols || r < 1 || r > kBoardRows) return false;
+  col = c;
+  row = r;
+  return true;
+}
+
 struct TCell {
   int Col = 0, Row = 0;
 };

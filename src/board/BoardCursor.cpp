@@ -44,12 +44,8 @@ bool TBoardCursor::Reveal() {
 void TBoardCursor::MouseMoved(int x, int y) {
   Shown_ = false;
   Picked_ = false;
-  // The cell under the pointer (its tile spans 40 x 40 from (40c, 40r - 10)).
-  const int c = x / 40, r = (y + 10) / 40;
-  if (x >= 0 && c >= 1 && c <= kBoardCols && r >= 1 && r <= kBoardRows) {
-    Col = c;
-    Row = r;
-  }
+  // The frame comes back on the cell under the pointer.
+  CellAtPoint(x, y, Col, Row);
 }
 
 void TBoardCursor::Step(int dx, int dy) {
